@@ -1,0 +1,13 @@
+// The program's callbacks by the names the panel file binds them with.
+
+#include "app/serial_monitor.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "runtime/callbacks.h"
+
+const CallbackEntry g_callbackTable[] = {
+    {"Close_CB", Close_CB},
+    {"Clear_SerialWindow_cb", Clear_SerialWindow_cb},
+    {"Timer_CB", Timer_CB},
+};
+const int g_callbackTableSize = sizeof g_callbackTable / sizeof g_callbackTable[0];

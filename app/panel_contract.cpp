@@ -1,0 +1,66 @@
+#include "app/panel_contract.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/Tarviktest.h"
+#include "runtime/userint.h"
+
+#define CONTROL(id, style, type, callback, label) {id, #id, style, type, callback, label}
+
+const PanelControlSpec g_mainPanelControls[] = {
+    CONTROL(PANEL_COM_PORT, CTRL_NUMERIC, VAL_INTEGER, "", "COM port"),
+    CONTROL(PANEL_DAC_CONTROL_VOLTAGE1, CTRL_NUMERIC, VAL_FLOAT, "", "Control voltage 1"),
+    CONTROL(PANEL_DAC_VOLT1, CTRL_NUMERIC, VAL_FLOAT, "", ""),
+    CONTROL(PANEL_DAC_CONTROL_VOLTAGE2, CTRL_NUMERIC, VAL_FLOAT, "", "Control voltage 2"),
+    CONTROL(PANEL_DAC_VOLT2, CTRL_NUMERIC, VAL_FLOAT, "", ""),
+    CONTROL(PANEL_ADC_VOLT1, CTRL_NUMERIC, VAL_FLOAT, "", ""),
+    CONTROL(PANEL_ADC_VOLT2, CTRL_NUMERIC, VAL_FLOAT, "", ""),
+    CONTROL(PANEL_BLOCK_ADDRESS, CTRL_STRING, VAL_STRING, "", "Block address"),
+    CONTROL(PANEL_BLOCK_VALUE, CTRL_STRING, VAL_STRING, "", "Block value"),
+    CONTROL(PANEL_BLOCK_COUNT, CTRL_STRING, VAL_STRING, "", "Word count"),
+    CONTROL(PANEL_REG_ADDRESS, CTRL_STRING, VAL_STRING, "", "Register address"),
+    CONTROL(PANEL_REG_VALUE, CTRL_STRING, VAL_STRING, "", "Register value"),
+    CONTROL(PANEL_REG_MASK, CTRL_STRING, VAL_STRING, "", "Write mask"),
+    CONTROL(PANEL_SERIAL_WINDOW, CTRL_TEXT_BOX, VAL_STRING, "", ""),
+    CONTROL(PANEL_TIMER, CTRL_TIMER, VAL_INTEGER, "Timer_CB", ""),
+    CONTROL(PANEL_ADC_CHANNEL, CTRL_NUMERIC, VAL_INTEGER, "", "ADC channel"),
+    CONTROL(PANEL_DAC_CH1_LABEL, CTRL_TEXT_MSG, VAL_STRING, "", ""),
+    CONTROL(PANEL_ADC_CH1_LABEL, CTRL_TEXT_MSG, VAL_STRING, "", ""),
+    CONTROL(PANEL_BLOCK_FLOAT, CTRL_TOGGLE, VAL_INTEGER, "", "Float"),
+    CONTROL(PANEL_REG_DECIMAL, CTRL_TOGGLE, VAL_INTEGER, "", "Decimal"),
+    CONTROL(PANEL_BLOCK_FORMAT, CTRL_TOGGLE, VAL_INTEGER, "", "Hex word"),
+    CONTROL(PANEL_REG_FORMAT, CTRL_TOGGLE, VAL_INTEGER, "", "Hex"),
+    CONTROL(PANEL_DAC_OUTPUT_CHANNEL, CTRL_NUMERIC, VAL_INTEGER, "", "Output channel"),
+    CONTROL(PANEL_DAC_CHANNEL, CTRL_NUMERIC, VAL_INTEGER, "", "DAC channel"),
+    CONTROL(PANEL_TEMPERATURE, CTRL_STRING, VAL_STRING, "", "Temperature"),
+    CONTROL(PANEL_DAC_OUTPUT_VOLTAGE, CTRL_NUMERIC, VAL_FLOAT, "", "Output voltage"),
+    CONTROL(PANEL_QUIT, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Close_CB", "Quit"),
+    CONTROL(PANEL_CLEAR_MONITOR, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Clear_SerialWindow_cb", "Clear monitor"),
+};
+const int g_mainPanelControlCount = sizeof g_mainPanelControls / sizeof g_mainPanelControls[0];
+
+int CheckMainPanel(int panel, char* why, std::size_t size) {
+    char text[256];
+    for (int i = 0; i < g_mainPanelControlCount; ++i) {
+        const PanelControlSpec& spec = g_mainPanelControls[i];
+        int style = 0, type = 0;
+        if (GetCtrlAttribute(panel, spec.id, ATTR_CTRL_STYLE, &style) < 0) {
+            std::snprintf(why, size, "the panel has no control %s (id %d)", spec.constant, spec.id);
+            return 0;
+        }
+        GetCtrlAttribute(panel, spec.id, ATTR_DATA_TYPE, &type);
+        if (style != spec.style || type != spec.dataType) {
+            std::snprintf(why, size, "control %s (id %d) is not of the kind the program needs",
+                          spec.constant, spec.id);
+            return 0;
+        }
+        GetCtrlAttribute(panel, spec.id, ATTR_CALLBACK_NAME, text);
+        if (std::strcmp(text, spec.callback) != 0) {
+            std::snprintf(why, size, "control %s must have the callback '%s', not '%s'", spec.constant,
+                          spec.callback, text);
+            return 0;
+        }
+    }
+    return 1;
+}

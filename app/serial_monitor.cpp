@@ -1,0 +1,51 @@
+#include "app/serial_monitor.h"
+
+#include <cstring>
+
+#include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "runtime/userint.h"
+
+static_assert(sizeof(unsigned int) == 4, "frame words are 32 bits");
+
+char disp_str[DISP_STR_SIZE];
+int g_iSerial_comm_cnt;
+
+namespace {
+constexpr int kPrefixLength = 4;
+constexpr int kIndentLength = 7;
+constexpr int kDigitsPerWord = 8;
+constexpr int kLineBufferSize = 256;
+}  // namespace
+
+int LogToWindow(const char* text) {
+    InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, text);
+    int newest = g_iSerial_comm_cnt;
+    g_iSerial_comm_cnt++;
+    SetCtrlAttribute(g_hmainPanel, PANEL_SERIAL_WINDOW, ATTR_FIRST_VISIBLE_LINE, newest);
+    return 0;
+}
+
+void DispMsg(const unsigned int* words, const char* prefix, int count) {
+    static const char kHexDigits[] = "0123456789ABCDEF";
+    char line[kLineBufferSize];
+    // The digits always start at column 5; a prefix of another length is cut or padded.
+    std::memset(line, ' ', kPrefixLength);
+    std::memcpy(line, prefix, strnlen(prefix, kPrefixLength));
+    char* position = line + kPrefixLength;
+    for (int i = 0; i < count; ++i) {
+        for (int shift = 28; shift >= 0; shift -= 4) *position++ = kHexDigits[(words[i] >> shift) & 0xF];
+        *position = '\0';
+        LogToWindow(line);
+        std::memset(line, ' ', kIndentLength);
+        position = line + kIndentLength;
+    }
+    static_assert(kIndentLength + kDigitsPerWord < kLineBufferSize);
+}
+
+int Clear_SerialWindow_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    g_iSerial_comm_cnt = 0;
+    return 0;
+}

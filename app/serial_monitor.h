@@ -1,0 +1,21 @@
+#pragma once
+// The serial monitor: the program's running log in PANEL_SERIAL_WINDOW.
+
+enum { DISP_STR_SIZE = 2000 };
+
+// Scratch text: callers format a line here and log it at once.
+extern char disp_str[DISP_STR_SIZE];
+// Lines appended since start-up or the last clear; the next line's index.
+extern int g_iSerial_comm_cnt;
+
+// Appends text as the monitor's new last line and scrolls it into view. Returns 0.
+int LogToWindow(const char* text);
+
+// Logs count words, one line each: the 4-character prefix then 8 upper-case
+// hex digits for the first, 7 spaces then the digits for the others. Nothing
+// for count <= 0.
+void DispMsg(const unsigned int* words, const char* prefix, int count);
+
+// Clear monitor: on commit, empties the monitor and restarts the line count. Returns 0.
+int Clear_SerialWindow_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                          int eventData2);

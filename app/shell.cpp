@@ -1,0 +1,78 @@
+#include "app/shell.h"
+
+#include <cstdio>
+
+#include "app/Tarviktest.h"
+#include "app/serial_monitor.h"
+#include "link/connection.h"
+#include "link/transaction.h"
+#include "runtime/cvirte.h"
+#include "runtime/userint.h"
+
+namespace {
+
+constexpr const char* kVersion = "1.0.14";
+constexpr int kAdcRowGap = 8;
+constexpr int kDacRowGap = 7;
+
+// Adds channels 2..16 below a channel-1 row: a voltage-1 box, a "Channel k"
+// label and a voltage-2 box per row, the boxes joining the tab order right
+// after the channel-1 voltage-2 box.
+void CreateChannelRows(int volt1Box, int volt2Box, int channel1Label, int rowGap, int* volt1Ids,
+                       int* volt2Ids) {
+    int height = 0, top = 0, left1 = 0, left2 = 0, tabPosition = 0, labelLeft = 0;
+    volt1Ids[0] = volt1Box;
+    volt2Ids[0] = volt2Box;
+    GetCtrlAttribute(g_hmainPanel, volt1Box, ATTR_HEIGHT, &height);
+    GetCtrlAttribute(g_hmainPanel, volt1Box, ATTR_TOP, &top);
+    GetCtrlAttribute(g_hmainPanel, volt1Box, ATTR_LEFT, &left1);
+    GetCtrlAttribute(g_hmainPanel, volt2Box, ATTR_LEFT, &left2);
+    GetCtrlAttribute(g_hmainPanel, volt2Box, ATTR_CTRL_TAB_POSITION, &tabPosition);
+    GetCtrlAttribute(g_hmainPanel, channel1Label, ATTR_LEFT, &labelLeft);
+    const int pitch = height + rowGap;
+
+    auto newVoltageBox = [&](int rowTop, int left) {
+        int id = NewCtrl(g_hmainPanel, CTRL_NUMERIC, "", rowTop, left);
+        SetCtrlAttribute(g_hmainPanel, id, ATTR_NUM_DISPLAY_SETTING, 0);
+        SetCtrlAttribute(g_hmainPanel, id, ATTR_DATA_TYPE, VAL_FLOAT);
+        SetCtrlAttribute(g_hmainPanel, id, ATTR_CTRL_TAB_POSITION, ++tabPosition);
+        return id;
+    };
+    for (int i = 0; i < CHANNEL_COUNT - 1; ++i) {
+        const int rowTop = top + (i + 1) * pitch;
+        volt1Ids[i + 1] = newVoltageBox(rowTop, left1);
+        std::sprintf(disp_str, "Channel %d", i + 2);
+        NewCtrl(g_hmainPanel, CTRL_TEXT_MSG, disp_str, rowTop, labelLeft);
+        volt2Ids[i + 1] = newVoltageBox(rowTop, left2);
+    }
+}
+
+}  // namespace
+
+int g_hmainPanel;
+int g_iCidAdc_volt1_box[CHANNEL_COUNT];
+int g_iCidAdc_volt2_box[CHANNEL_COUNT];
+int g_iCidDac_volt1_box[CHANNEL_COUNT];
+int g_iCidDac_volt2_box[CHANNEL_COUNT];
+
+void init(void) {
+    g_iBusy = 0;
+    g_iConnection_status = 0;
+    g_iSerial_comm_cnt = 0;
+    g_iTimer_cnt = 0;
+    g_iTimeout_val = 2;
+}
+
+void CreateGUI(void) {
+    std::sprintf(disp_str, "Tarvikdebug Version %s", kVersion);
+    SetPanelAttribute(g_hmainPanel, ATTR_TITLE, disp_str);
+    CreateChannelRows(PANEL_ADC_VOLT1, PANEL_ADC_VOLT2, PANEL_ADC_CH1_LABEL, kAdcRowGap,
+                      g_iCidAdc_volt1_box, g_iCidAdc_volt2_box);
+    CreateChannelRows(PANEL_DAC_VOLT1, PANEL_DAC_VOLT2, PANEL_DAC_CH1_LABEL, kDacRowGap,
+                      g_iCidDac_volt1_box, g_iCidDac_volt2_box);
+}
+
+int Close_CB(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) QuitUserInterface(0);
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "link/transaction.h"
+
+int g_iBusy;

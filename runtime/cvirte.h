@@ -1,0 +1,31 @@
+#pragma once
+// Life of the run-time engine, its event loop and its clock.
+// Everything here runs on the one user-interface thread.
+
+// Starts the engine (the application object, the clock). argv must be the
+// program's NULL-terminated argument vector. Returns 1 on success, 0 when the
+// engine cannot start (for example no display); then nothing else may be called.
+// Calling it again while started returns 1 and changes nothing.
+int InitCVIRTE(void* hInstance, char* argv[], void* reserved);
+
+// Ends the engine: discards every panel still loaded and closes every serial
+// port. Safe to call when not started.
+void CloseCVIRTE(void);
+
+// Dispatches events until QuitUserInterface is called; returns the code given
+// to it. A quit requested before the loop starts makes it return at once.
+int RunUserInterface(void);
+
+// Asks RunUserInterface to return `code` once the current callback has
+// returned. Returns 0.
+int QuitUserInterface(int code);
+
+// Dispatches the events pending now (timer ticks, clicks, repaints) and
+// returns; callbacks may run nested inside the caller. Returns 0.
+int ProcessSystemEvents(void);
+
+// Sleeps for `seconds` without dispatching any event.
+void Delay(double seconds);
+
+// Seconds since the engine started, from a monotonic clock.
+double Timer(void);

@@ -1,0 +1,111 @@
+#include <QApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "runtime/cvirte.h"
+#include "runtime/panel_model.h"
+
+namespace tarvik::rt {
+void CloseAllComPorts();
+
+namespace {
+
+struct Engine {
+    int argc = 0;
+    std::unique_ptr<QApplication> ownedApp;  // null when someone else made it (tests)
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    QEventLoop* loop = nullptr;
+    bool quitRequested = false;
+    int quitCode = 0;
+};
+
+Engine* g_engine = nullptr;
+constexpr int kSnapshotDelayMs = 1500;
+
+bool displayAvailable() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+}  // namespace
+
+bool EngineStarted() { return g_engine != nullptr; }
+
+}  // namespace tarvik::rt
+
+using namespace tarvik::rt;
+
+int InitCVIRTE(void*, char* argv[], void*) {
+    if (g_engine) return 1;
+    auto engine = std::make_unique<Engine>();
+    if (!QApplication::instance()) {
+        // Qt aborts the process when it finds no display; say why and fail instead.
+        if (!displayAvailable()) {
+            std::fprintf(stderr,
+                         "Tarvikdebug: no display (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n");
+            return 0;
+        }
+        static char fallbackName[] = "tarvikdebug";
+        static char* fallbackArgv[] = {fallbackName, nullptr};
+        char** args = (argv && argv[0]) ? argv : fallbackArgv;
+        while (args[engine->argc]) ++engine->argc;
+        engine->ownedApp = std::make_unique<QApplication>(engine->argc, args);
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+    g_engine = engine.release();
+    return 1;
+}
+
+void CloseCVIRTE(void) {
+    if (!g_engine) return;
+    RemoveAllPanels();
+    CloseAllComPorts();
+    delete g_engine;
+    g_engine = nullptr;
+}
+
+int RunUserInterface(void) {
+    if (!g_engine) return -1;
+    if (!g_engine->quitRequested) {
+        QEventLoop loop;
+        g_engine->loop = &loop;
+        loop.exec();
+        g_engine->loop = nullptr;
+    }
+    g_engine->quitRequested = false;
+    return g_engine->quitCode;
+}
+
+int QuitUserInterface(int code) {
+    if (!g_engine) return 0;
+    g_engine->quitRequested = true;
+    g_engine->quitCode = code;
+    if (g_engine->loop) g_engine->loop->exit(code);
+    return 0;
+}
+
+int ProcessSystemEvents(void) {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return 0;
+}
+
+void Delay(double seconds) {
+    if (seconds > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(seconds * 1e6)));
+}
+
+double Timer(void) {
+    static const auto processStart = std::chrono::steady_clock::now();
+    auto since = g_engine ? g_engine->start : processStart;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}

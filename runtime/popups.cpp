@@ -1,0 +1,60 @@
+#include <QFileDialog>
+#include <QMessageBox>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "runtime/panel_model.h"
+#include "runtime/popup_handler.h"
+#include "runtime/userint.h"
+
+namespace tarvik::rt {
+namespace {
+PopupHandler* g_popupHandler = nullptr;
+}
+void SetPopupHandler(PopupHandler* handler) { g_popupHandler = handler; }
+}  // namespace tarvik::rt
+
+using namespace tarvik::rt;
+
+int MessagePopup(const char* title, const char* message) {
+    std::string t = title ? title : "";
+    std::string m = message ? message : "";
+    if (g_popupHandler) {
+        g_popupHandler->messagePopup(t, m);
+        return 0;
+    }
+    if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(t), QString::fromStdString(m),
+                    QMessageBox::Ok);
+    box.exec();
+    return 0;
+}
+
+int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
+                      const char* fileTypeList, const char* title, int, int, int, int,
+                      int, char* pathBuffer, std::size_t pathSize) {
+    if (!pathBuffer || pathSize == 0) return UiFail(UIE_BUFFER_TOO_SMALL, "no path buffer");
+    std::string spec = defaultFileSpec ? defaultFileSpec : "";
+    std::string heading = title ? title : "";
+    std::optional<std::string> chosen;
+    if (g_popupHandler) {
+        chosen = g_popupHandler->fileSelectPopup(heading, spec);
+    } else {
+        if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
+        // "*.hex;*.txt;" becomes the dialog's filter "*.hex *.txt".
+        QString patterns = QString::fromUtf8(fileTypeList && *fileTypeList ? fileTypeList
+                                                                            : spec.c_str());
+        patterns.replace(';', ' ');
+        QString filter = QStringLiteral("(%1);;All files (*)").arg(patterns.trimmed());
+        QString path = QFileDialog::getOpenFileName(
+            nullptr, QString::fromStdString(heading),
+            QString::fromUtf8(defaultDirectory ? defaultDirectory : ""), filter);
+        if (!path.isEmpty()) chosen = path.toStdString();
+    }
+    if (!chosen) return VAL_NO_FILE_SELECTED;
+    if (chosen->size() + 1 > pathSize)
+        return UiFail(UIE_BUFFER_TOO_SMALL, "the chosen path is too long");
+    std::memcpy(pathBuffer, chosen->c_str(), chosen->size() + 1);
+    return VAL_EXISTING_FILE_SELECTED;
+}

@@ -1,0 +1,169 @@
+#include "runtime/rs232.h"
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "runtime/library_errors.h"
+#include "runtime/serial_backend.h"
+
+namespace tarvik::rt {
+namespace {
+
+constexpr double kDefaultTimeoutSeconds = 10.0;
+
+struct OpenPort {
+    std::unique_ptr<SerialBackend> backend;
+    double timeoutSeconds = kDefaultTimeoutSeconds;
+};
+
+std::map<int, OpenPort>& ports() {
+    static std::map<int, OpenPort> table;
+    return table;
+}
+
+SerialBackendFactory& factory() {
+    static SerialBackendFactory f;
+    return f;
+}
+
+// Reports a failure through the library-error channel and passes the code on.
+int fail(const char* function, int port, int code, const std::string& what = {}) {
+    static const char* const kMeaning[] = {"",
+                                           "unknown error",
+                                           "invalid port number",
+                                           "port not open",
+                                           "cannot open port",
+                                           "unsupported setting",
+                                           "device failed or vanished",
+                                           "time-out"};
+    std::string text = "COM" + std::to_string(port) + ": ";
+    text += what.empty() ? kMeaning[-code] : what;
+    ReportLibraryError(function, text);
+    return code;
+}
+
+OpenPort* find(int port) {
+    auto it = ports().find(port);
+    return it == ports().end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+void SetSerialBackendFactory(SerialBackendFactory f) { factory() = std::move(f); }
+
+std::string ComPortPath(int port) {
+    std::string variable = "TARVIK_COM" + std::to_string(port);
+    if (const char* mapped = std::getenv(variable.c_str()); mapped && *mapped) return mapped;
+    return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+void CloseAllComPorts() { ports().clear(); }
+
+}  // namespace tarvik::rt
+
+using namespace tarvik::rt;
+
+// Looks up an open port or returns from the calling function with the error.
+#define OPEN_PORT_OR_FAIL(function, port)                                               \
+    if ((port) < 1 || (port) > COM_MAX_PORT) return fail(function, port, COM_ERR_BAD_PORT); \
+    OpenPort* open = find(port);                                                        \
+    if (!open) return fail(function, port, COM_ERR_NOT_OPEN)
+
+int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
+                  int stopBits, int inputQueueSize, int outputQueueSize) {
+    if (port < 1 || port > COM_MAX_PORT) return fail("OpenComConfig", port, COM_ERR_BAD_PORT);
+    // The driver's own buffers serve as the queues; only nonsense sizes are refused.
+    if (inputQueueSize < 0 || outputQueueSize < 0)
+        return fail("OpenComConfig", port, COM_ERR_BAD_SETTING);
+    OpenPort* open = find(port);
+    if (!open) {
+        std::string path = (deviceName && *deviceName) ? deviceName : ComPortPath(port);
+        std::string error;
+        std::unique_ptr<SerialBackend> backend =
+            factory() ? factory()(port, path, &error) : OpenTermiosBackend(path, &error);
+        if (!backend) return fail("OpenComConfig", port, COM_ERR_OPEN_FAILED, error);
+        open = &ports()[port];
+        open->backend = std::move(backend);
+    }
+    int r = open->backend->configure(baudRate, parity, dataBits, stopBits);
+    if (r < 0) {
+        ports().erase(port);
+        return fail("OpenComConfig", port, r);
+    }
+    open->backend->setHardwareHandshake(false);
+    return 0;
+}
+
+int CloseCom(int port) {
+    OPEN_PORT_OR_FAIL("CloseCom", port);
+    (void)open;
+    ports().erase(port);
+    return 0;
+}
+
+int SetComTime(int port, double timeoutSeconds) {
+    OPEN_PORT_OR_FAIL("SetComTime", port);
+    if (!(timeoutSeconds >= 0.0)) return fail("SetComTime", port, COM_ERR_BAD_SETTING);
+    open->timeoutSeconds = timeoutSeconds;
+    return 0;
+}
+
+int SetCTSMode(int port, int mode) {
+    OPEN_PORT_OR_FAIL("SetCTSMode", port);
+    if (mode != 0 && mode != 1) return fail("SetCTSMode", port, COM_ERR_BAD_SETTING);
+    int r = open->backend->setHardwareHandshake(mode == 1);
+    return r < 0 ? fail("SetCTSMode", port, r) : 0;
+}
+
+int FlushInQ(int port) {
+    OPEN_PORT_OR_FAIL("FlushInQ", port);
+    int r = open->backend->flushInput();
+    return r < 0 ? fail("FlushInQ", port, r) : 0;
+}
+
+int FlushOutQ(int port) {
+    OPEN_PORT_OR_FAIL("FlushOutQ", port);
+    int r = open->backend->flushOutput();
+    return r < 0 ? fail("FlushOutQ", port, r) : 0;
+}
+
+int GetInQLen(int port) {
+    OPEN_PORT_OR_FAIL("GetInQLen", port);
+    int r = open->backend->inQueueLength();
+    return r < 0 ? fail("GetInQLen", port, r) : r;
+}
+
+int GetOutQLen(int port) {
+    OPEN_PORT_OR_FAIL("GetOutQLen", port);
+    int r = open->backend->outQueueLength();
+    return r < 0 ? fail("GetOutQLen", port, r) : r;
+}
+
+int ComWrt(int port, const void* buffer, int count) {
+    OPEN_PORT_OR_FAIL("ComWrt", port);
+    if (count < 0 || (count > 0 && !buffer)) return fail("ComWrt", port, COM_ERR_BAD_SETTING);
+    int r = open->backend->write(static_cast<const std::uint8_t*>(buffer), count, open->timeoutSeconds);
+    return r < 0 ? fail("ComWrt", port, r) : r;
+}
+
+int ComRd(int port, void* buffer, int count) {
+    OPEN_PORT_OR_FAIL("ComRd", port);
+    if (count < 0 || (count > 0 && !buffer)) return fail("ComRd", port, COM_ERR_BAD_SETTING);
+    int r = open->backend->read(static_cast<std::uint8_t*>(buffer), count, open->timeoutSeconds);
+    return r < 0 ? fail("ComRd", port, r) : r;
+}
+
+int ComWrtByte(int port, int byte) {
+    std::uint8_t b = static_cast<std::uint8_t>(byte);
+    int r = ComWrt(port, &b, 1);
+    return r == 1 ? 1 : (r < 0 ? r : COM_ERR_TIMEOUT);
+}
+
+int ComRdByte(int port) {
+    std::uint8_t b = 0;
+    int r = ComRd(port, &b, 1);
+    if (r == 1) return b;
+    return r < 0 ? r : fail("ComRdByte", port, COM_ERR_TIMEOUT);
+}

@@ -1,0 +1,171 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "runtime/rs232.h"
+#include "runtime/serial_backend.h"
+
+namespace tarvik::rt {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int millisecondsLeft(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+Clock::time_point deadlineAfter(double seconds) {
+    return Clock::now() + std::chrono::microseconds(static_cast<long long>(seconds * 1e6));
+}
+
+speed_t speedFor(long baud) {
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        default: return B0;
+    }
+}
+
+class TermiosBackend : public SerialBackend {
+public:
+    explicit TermiosBackend(int fd) : fd_(fd) {}
+    ~TermiosBackend() override { ::close(fd_); }
+
+    int configure(long baudRate, int parity, int dataBits, int stopBits) override {
+        speed_t speed = speedFor(baudRate);
+        if (speed == B0 || dataBits < 5 || dataBits > 8 || (stopBits != 1 && stopBits != 2) ||
+            parity < 0 || parity > 2)
+            return COM_ERR_BAD_SETTING;
+        termios tio{};
+        if (tcgetattr(fd_, &tio) != 0) return COM_ERR_IO;
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, speed);
+        cfsetospeed(&tio, speed);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+        static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+        tio.c_cflag |= kSizes[dataBits - 5];
+        if (parity != 0) tio.c_cflag |= PARENB | (parity == 1 ? PARODD : 0);
+        if (stopBits == 2) tio.c_cflag |= CSTOPB;
+        // XON and XOFF are data on this link (the bootloader answers with them).
+        tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        if (tcsetattr(fd_, TCSANOW, &tio) != 0) return COM_ERR_BAD_SETTING;
+        return 0;
+    }
+
+    int setHardwareHandshake(bool on) override {
+        termios tio{};
+        if (tcgetattr(fd_, &tio) != 0) return COM_ERR_IO;
+        if (on)
+            tio.c_cflag |= CRTSCTS;
+        else
+            tio.c_cflag &= ~CRTSCTS;
+        return tcsetattr(fd_, TCSANOW, &tio) == 0 ? 0 : COM_ERR_IO;
+    }
+
+    int inQueueLength() override {
+        if (hungUp()) return COM_ERR_IO;
+        int n = 0;
+        if (ioctl(fd_, FIONREAD, &n) != 0) return COM_ERR_IO;
+        return n;
+    }
+
+    int outQueueLength() override {
+        int n = 0;
+        if (ioctl(fd_, TIOCOUTQ, &n) != 0) return COM_ERR_IO;
+        return n;
+    }
+
+    int write(const std::uint8_t* data, int count, double timeoutSeconds) override {
+        auto deadline = deadlineAfter(timeoutSeconds);
+        int done = 0;
+        while (done < count) {
+            ssize_t n = ::write(fd_, data + done, static_cast<size_t>(count - done));
+            if (n > 0) {
+                done += static_cast<int>(n);
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
+            pollfd p{fd_, POLLOUT, 0};
+            int r = ::poll(&p, 1, millisecondsLeft(deadline));
+            if (r == 0) break;
+            if (r < 0 && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
+            if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return done > 0 ? done : COM_ERR_IO;
+        }
+        return done;
+    }
+
+    int read(std::uint8_t* data, int count, double timeoutSeconds) override {
+        auto deadline = deadlineAfter(timeoutSeconds);
+        int done = 0;
+        while (done < count) {
+            ssize_t n = ::read(fd_, data + done, static_cast<size_t>(count - done));
+            if (n > 0) {
+                done += static_cast<int>(n);
+                continue;
+            }
+            // A pty whose other side has gone reads EIO; a real port reads 0.
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
+            int wait = millisecondsLeft(deadline);
+            if (wait == 0) break;
+            pollfd p{fd_, POLLIN, 0};
+            int r = ::poll(&p, 1, wait);
+            if (r == 0) break;
+            if (r < 0 && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
+            if (r > 0 && !(p.revents & POLLIN) && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                return done > 0 ? done : COM_ERR_IO;
+        }
+        return done;
+    }
+
+    int flushInput() override { return tcflush(fd_, TCIFLUSH) == 0 ? 0 : COM_ERR_IO; }
+    int flushOutput() override { return tcflush(fd_, TCOFLUSH) == 0 ? 0 : COM_ERR_IO; }
+
+private:
+    bool hungUp() const {
+        pollfd p{fd_, 0, 0};
+        return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+    }
+
+    int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, std::string* error) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        if (error) *error = path + ": not a serial device";
+        ::close(fd);
+        return nullptr;
+    }
+    if (ioctl(fd, TIOCEXCL) != 0) {
+        if (error) *error = path + ": cannot get exclusive access: " + std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<TermiosBackend>(fd);
+}
+
+}  // namespace tarvik::rt

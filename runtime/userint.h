@@ -1,0 +1,151 @@
+#pragma once
+// Panels, controls, text boxes, timers and popups of the run-time engine.
+// Every function returns 0 (or a handle/id > 0) on success and a negative
+// UIE_ code on failure; a failure changes nothing. GetUILErrorDetail() then
+// says in words what went wrong.
+
+#include <cstddef>
+
+#include "runtime/callbacks.h"
+
+// Events delivered to control callbacks.
+enum { EVENT_COMMIT = 1, EVENT_TIMER_TICK = 15 };
+
+// Failures.
+enum {
+    UIE_NOT_STARTED = -1,
+    UIE_BAD_PANEL = -2,
+    UIE_BAD_CONTROL = -3,
+    UIE_BAD_ATTRIBUTE = -4,
+    UIE_BAD_TYPE = -5,
+    UIE_FILE_NOT_FOUND = -6,
+    UIE_BAD_FILE = -7,
+    UIE_NO_RESOURCE = -8,
+    UIE_UNKNOWN_CALLBACK = -9,
+    UIE_BAD_VALUE = -10,
+    UIE_BUFFER_TOO_SMALL = -11,
+};
+
+// Control styles, for NewCtrl and ATTR_CTRL_STYLE.
+enum {
+    CTRL_NUMERIC = 1,
+    CTRL_STRING = 2,
+    CTRL_TEXT_BOX = 3,
+    CTRL_COMMAND_BUTTON = 4,
+    CTRL_TEXT_MSG = 5,
+    CTRL_TIMER = 6,
+    CTRL_TOGGLE = 7,
+};
+
+// Data types, for ATTR_DATA_TYPE.
+enum { VAL_INTEGER = 1, VAL_FLOAT = 2, VAL_DOUBLE = 3, VAL_STRING = 4 };
+
+// Attributes. 737 is a numeric box's display setting; it is kept and read
+// back but does not change the look.
+enum {
+    ATTR_TOP = 1,
+    ATTR_LEFT = 2,
+    ATTR_HEIGHT = 3,
+    ATTR_WIDTH = 4,
+    ATTR_CTRL_TAB_POSITION = 5,
+    ATTR_DATA_TYPE = 6,
+    ATTR_LABEL_TEXT = 7,        // string
+    ATTR_DIMMED = 8,
+    ATTR_FIRST_VISIBLE_LINE = 9,
+    ATTR_INTERVAL = 10,         // double, seconds (timer)
+    ATTR_ENABLED = 11,          // timer running
+    ATTR_CTRL_STYLE = 12,       // read only
+    ATTR_CALLBACK_NAME = 13,    // string, read only
+    ATTR_CONSTANT_NAME = 14,    // string, read only
+    ATTR_MIN_VALUE = 15,        // double (numeric)
+    ATTR_MAX_VALUE = 16,        // double (numeric)
+    ATTR_MAX_ENTRY_LENGTH = 17, // string controls
+    ATTR_TITLE = 18,            // string, panels
+    ATTR_CLOSE_CTRL = 19,       // panels: the control whose commit the title-bar close sends
+    ATTR_NUM_DISPLAY_SETTING = 737,
+};
+
+// Last failure, in words ("unknown callback 'Foo_cb' on PANEL_BAR"). Never null.
+const char* GetUILErrorDetail(void);
+
+// Panels. LoadPanel returns a handle > 0; parent must be 0 (top level).
+int LoadPanel(int parentPanel, const char* fileName, int resourceId);
+int DisplayPanel(int panel);
+int DiscardPanel(int panel);
+int SetPanelAttribute(int panel, int attribute, const char* value);
+int SetPanelAttribute(int panel, int attribute, int value);
+int GetPanelAttribute(int panel, int attribute, int* value);
+// Copies the panel's title into buffer (at most size-1 characters + NUL).
+int GetPanelAttribute(int panel, int attribute, char* buffer, std::size_t size);
+// Saves the panel as it is shown now into a PNG file.
+int SavePanelImage(int panel, const char* pngPath);
+
+// Controls. NewCtrl returns the new control's id (> 0); CTRL_NUMERIC and
+// CTRL_TEXT_MSG are supported. For a text message, label is its text.
+int NewCtrl(int panel, int style, const char* label, int top, int left);
+
+// Values. Numeric boxes convert to the type asked for (integers round to
+// nearest); string controls and text messages take and give text. A value
+// set here never delivers an event.
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char* value);
+int GetCtrlVal(int panel, int control, int* value);
+int GetCtrlVal(int panel, int control, float* value);
+int GetCtrlVal(int panel, int control, double* value);
+// Copies at most size-1 characters and a NUL; a longer value is cut, never
+// written past the buffer.
+int GetCtrlValString(int panel, int control, char* buffer, std::size_t size);
+template <std::size_t N>
+int GetCtrlVal(int panel, int control, char (&buffer)[N]) {
+    return GetCtrlValString(panel, control, buffer, N);
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, double value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char* value);
+int GetCtrlAttribute(int panel, int control, int attribute, int* value);
+int GetCtrlAttribute(int panel, int control, int attribute, double* value);
+int GetCtrlAttributeString(int panel, int control, int attribute, char* buffer,
+                           std::size_t size);
+template <std::size_t N>
+int GetCtrlAttribute(int panel, int control, int attribute, char (&buffer)[N]) {
+    return GetCtrlAttributeString(panel, control, attribute, buffer, N);
+}
+
+// Timers: restart the current interval from now.
+int ResetTimer(int panel, int control);
+
+// Text boxes. index -1 appends; lines are counted from 0.
+int InsertTextBoxLine(int panel, int control, int index, const char* text);
+int ReplaceTextBoxLine(int panel, int control, int index, const char* text);
+int ResetTextBox(int panel, int control, const char* text);
+int GetNumTextBoxLines(int panel, int control, int* count);
+int GetTextBoxLineString(int panel, int control, int index, char* buffer, std::size_t size);
+template <std::size_t N>
+int GetTextBoxLine(int panel, int control, int index, char (&buffer)[N]) {
+    return GetTextBoxLineString(panel, control, index, buffer, N);
+}
+
+int SetWaitCursor(int on);
+
+// Popups: modal dialogs, or answered by the installed popup handler.
+int MessagePopup(const char* title, const char* message);
+enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
+enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
+// Puts the chosen path into pathBuffer (NUL-terminated). Returns 1 when an
+// existing file was chosen, 0 when cancelled; negative when the path does not
+// fit the buffer (nothing written).
+int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
+                      const char* fileTypeList, const char* title, int buttonLabel,
+                      int restrictDirectory, int restrictExtension, int allowCancel,
+                      int allowMakeDirectory, char* pathBuffer, std::size_t pathSize);
+template <std::size_t N>
+int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
+                    const char* fileTypeList, const char* title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char (&pathBuffer)[N]) {
+    return FileSelectPopupEx(defaultDirectory, defaultFileSpec, fileTypeList, title, buttonLabel,
+                             restrictDirectory, restrictExtension, allowCancel, allowMakeDirectory,
+                             pathBuffer, N);
+}

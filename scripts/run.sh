@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the console and starts it against the virtual board, which it maps
+# to COM1. Without a display, the console runs in a virtual X server, saves a
+# screenshot of its window and exits.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+headless=0
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then headless=1; fi
+if [ $headless -eq 1 ]; then
+    scripts/install-deps.sh xvfb xauth
+else
+    scripts/install-deps.sh
+fi
+cmake -S . -B build
+cmake --build build -j"$(nproc)" --target tarvikdebug boardsim
+
+link=$(mktemp -u /tmp/tarvik-board.XXXXXX)
+build/boardsim --link "$link" &
+board=$!
+trap 'kill "$board" 2>/dev/null || true; wait "$board" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+[ -e "$link" ] || { echo "the virtual board did not start" >&2; exit 1; }
+echo "Virtual board on $link, mapped to COM1 (press Connect with COM port 1)."
+
+export TARVIK_COM1="$link"
+cd build
+if [ $headless -eq 1 ]; then
+    shot=${TARVIK_SNAPSHOT:-$PWD/tarvikdebug-screenshot.png}
+    TARVIK_SNAPSHOT="$shot" xvfb-run -a -s "-screen 0 1400x900x24" ./tarvikdebug
+    echo "No display: the console ran in a virtual X server; its window is in $shot"
+else
+    ./tarvikdebug
+fi
