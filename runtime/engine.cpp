@@ -29,6 +29,11 @@ struct Engine {
 Engine* g_engine = nullptr;
 constexpr int kSnapshotDelayMs = 1500;
 
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "Tarvikdebug: %s\n", qPrintable(message));
+}
+
 bool displayAvailable() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && *platform) return true;
@@ -48,6 +53,9 @@ using namespace tarvik::rt;
 int InitCVIRTE(void*, char* argv[], void*) {
     if (g_engine) return 1;
     auto engine = std::make_unique<Engine>();
+    // The engine reports through its own lines; Qt's chatter (and the form
+    // loader's second copy of a reason we already give) stays out of the way.
+    if (!std::getenv("TARVIK_QT_MESSAGES")) qInstallMessageHandler(quietQtMessages);
     if (!QApplication::instance()) {
         // Qt aborts the process when it finds no display; say why and fail instead.
         if (!displayAvailable()) {
@@ -76,6 +84,15 @@ void CloseCVIRTE(void) {
 
 int RunUserInterface(void) {
     if (!g_engine) return -1;
+    // An unattended run (no display to look at) saves what it shows and ends.
+    if (const char* snapshot = std::getenv("TARVIK_SNAPSHOT"); snapshot && *snapshot) {
+        QString path = QString::fromUtf8(snapshot);
+        QTimer::singleShot(kSnapshotDelayMs, [path] {
+            if (QWidget* root = FirstShownPanel(); !root || !root->grab().save(path, "PNG"))
+                std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n", qPrintable(path));
+            QuitUserInterface(0);
+        });
+    }
     if (!g_engine->quitRequested) {
         QEventLoop loop;
         g_engine->loop = &loop;

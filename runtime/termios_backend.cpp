@@ -120,8 +120,10 @@ public:
                 done += static_cast<int>(n);
                 continue;
             }
-            // A pty whose other side has gone reads EIO; a real port reads 0.
-            if (n < 0 && errno != EAGAIN && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
+            // With VMIN = VTIME = 0 an empty queue reads 0, like a hang-up
+            // does; only poll tells the two apart. EIO: the device vanished.
+            if ((n == 0 && hungUp()) || (n < 0 && errno != EAGAIN && errno != EINTR))
+                return done > 0 ? done : COM_ERR_IO;
             int wait = millisecondsLeft(deadline);
             if (wait == 0) break;
             pollfd p{fd_, POLLIN, 0};

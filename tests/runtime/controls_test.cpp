@@ -1,0 +1,163 @@
+// The engine's controls: events from the operator only, values, buffers,
+// text boxes, timers and popups.
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "app/Tarviktest.h"
+#include "app/serial_monitor.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "runtime/cvirte.h"
+#include "runtime/qt_access.h"
+#include "runtime/text_box_widget.h"
+#include "runtime/userint.h"
+#include "tests/support/console_fixture.h"
+
+using RuntimeControlsTest = ConsoleTest;
+
+TEST_F(RuntimeControlsTest, ClickCommitsButProgramSetDoesNot) {
+    LogToWindow("x");
+    click(PANEL_CLEAR_MONITOR);
+    EXPECT_TRUE(monitorLines().empty()) << "a click must commit";
+
+    // The timer's tick callback counts; a program-set value must deliver nothing.
+    g_iTimer_cnt = 0;
+    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_ENABLED, 0);
+    auto* quit = qobject_cast<QAbstractButton*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT));
+    SetCtrlVal(g_hmainPanel, PANEL_REG_FORMAT, 0);
+    SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 7);
+    SetCtrlVal(g_hmainPanel, PANEL_REG_ADDRESS, "1F");
+    ProcessSystemEvents();
+    QuitUserInterface(-9);
+    EXPECT_EQ(RunUserInterface(), -9) << "something committed Quit";
+    ASSERT_NE(quit, nullptr);
+    int value = 0;
+    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &value);
+    EXPECT_EQ(value, 7);
+    type(PANEL_COM_PORT, "3");
+    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &value);
+    EXPECT_EQ(value, 3);
+}
+
+TEST_F(RuntimeControlsTest, NumericBoxesConvertAndRespectTheirRange) {
+    SetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE1, 12.5);
+    float f = 0;
+    double d = 0;
+    int i = 0;
+    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE1, &f);
+    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE1, &d);
+    EXPECT_EQ(f, 12.5f);
+    EXPECT_EQ(d, 12.5);
+    SetCtrlVal(g_hmainPanel, PANEL_DAC_CHANNEL, 40);
+    GetCtrlVal(g_hmainPanel, PANEL_DAC_CHANNEL, &i);
+    EXPECT_EQ(i, 16) << "the DAC channel box must never give more than 16";
+    SetCtrlVal(g_hmainPanel, PANEL_ADC_CHANNEL, -2);
+    GetCtrlVal(g_hmainPanel, PANEL_ADC_CHANNEL, &i);
+    EXPECT_EQ(i, 0);
+    // A run-time box holds a float typed by the operator.
+    type(g_iCidDac_volt1_box[5], "25.3");
+    GetCtrlVal(g_hmainPanel, g_iCidDac_volt1_box[5], &f);
+    EXPECT_EQ(f, 25.3f);
+}
+
+TEST_F(RuntimeControlsTest, StringReadsNeverPassTheBuffer) {
+    setText(PANEL_REG_VALUE, "0123456789");
+    char small[5];
+    std::memset(small, 'Z', sizeof small);
+    char guard[4] = {'G', 'G', 'G', 'G'};
+    ASSERT_EQ(GetCtrlValString(g_hmainPanel, PANEL_REG_VALUE, small, 4), 0);
+    EXPECT_STREQ(small, "012");
+    EXPECT_EQ(small[4], 'Z');
+    EXPECT_EQ(guard[0], 'G');
+    // The operator cannot type more than the box allows.
+    int limit = 0;
+    GetCtrlAttribute(g_hmainPanel, PANEL_REG_VALUE, ATTR_MAX_ENTRY_LENGTH, &limit);
+    EXPECT_GT(limit, 0);
+    EXPECT_LE(limit, 255);
+    type(PANEL_REG_VALUE, std::string(400, '7'));
+    EXPECT_EQ(text(PANEL_REG_VALUE).size(), static_cast<size_t>(limit));
+}
+
+TEST_F(RuntimeControlsTest, WrongIdsAndTypesFailWithoutChangingAnything) {
+    int value = 42;
+    EXPECT_EQ(GetCtrlVal(g_hmainPanel, 9999, &value), UIE_BAD_CONTROL);
+    EXPECT_EQ(GetCtrlVal(g_hmainPanel + 100, PANEL_COM_PORT, &value), UIE_BAD_CONTROL);
+    EXPECT_EQ(value, 42);
+    EXPECT_EQ(SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, "text"), UIE_BAD_TYPE);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_FIRST_VISIBLE_LINE, 3), UIE_BAD_ATTRIBUTE);
+    EXPECT_EQ(ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 0, "nothing there"), UIE_BAD_VALUE);
+    EXPECT_EQ(NewCtrl(g_hmainPanel, CTRL_TIMER, "", 0, 0), UIE_BAD_VALUE);
+}
+
+TEST_F(RuntimeControlsTest, LabelChangesRenameTheControl) {
+    SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, "Leave");
+    char label[32];
+    GetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, label);
+    EXPECT_STREQ(label, "Leave");
+    QWidget* w = tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), QStringLiteral("Leave"));
+}
+
+TEST_F(RuntimeControlsTest, TextBoxReplacesInsertsAndCopiesLines) {
+    for (const char* line : {"a", "b", "c"}) InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, line);
+    InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 0, "first");
+    ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 3, "C");
+    EXPECT_EQ(monitorLines(), (std::vector<std::string>{"first", "a", "b", "C"}));
+
+    auto* box = qobject_cast<tarvik::rt::TextBoxWidget*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_SERIAL_WINDOW));
+    ASSERT_NE(box, nullptr);
+    box->selectAll();
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first\na\nb\nC"));
+
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    EXPECT_TRUE(monitorLines().empty());
+}
+
+TEST_F(RuntimeControlsTest, TimerTicksArriveThroughNestedEventProcessing) {
+    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, 0.02);
+    ResetTimer(g_hmainPanel, PANEL_TIMER);
+    g_iTimer_cnt = 0;
+    // Ticks are counted only while events are processed, as in a long operation.
+    QElapsedTimer clock;
+    clock.start();
+    while (g_iTimer_cnt < 3 && clock.elapsed() < 5000) ProcessSystemEvents();
+    EXPECT_GE(g_iTimer_cnt, 3);
+    double interval = 0;
+    GetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, &interval);
+    EXPECT_DOUBLE_EQ(interval, 0.02);
+
+    // Other events leave the counter alone.
+    const int before = g_iTimer_cnt;
+    Timer_CB(g_hmainPanel, PANEL_TIMER, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(g_iTimer_cnt, before);
+
+    // Without event processing no tick is counted.
+    g_iTimer_cnt = 0;
+    Delay(0.1);
+    EXPECT_EQ(g_iTimer_cnt, 0);
+}
+
+TEST_F(RuntimeControlsTest, PopupsGoThroughTheHook) {
+    MessagePopup("Connection warning", "Not connected");
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Connection warning");
+    EXPECT_EQ(popups.popups[0].message, "Not connected");
+
+    char path[16];
+    popups.fileAnswers.push_back(std::string("/tmp/board.hex"));
+    EXPECT_EQ(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 1);
+    EXPECT_STREQ(path, "/tmp/board.hex");
+    popups.fileAnswers.push_back(std::nullopt);
+    EXPECT_EQ(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 0);
+    // A path that does not fit the caller's buffer is refused, not cut.
+    popups.fileAnswers.push_back(std::string(100, 'x'));
+    EXPECT_LT(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 0);
+    EXPECT_STREQ(path, "/tmp/board.hex");
+    EXPECT_EQ(popups.fileDialogs.at(0).title, "Load HEX file");
+}
