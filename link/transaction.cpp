@@ -1,3 +1,136 @@
 #include "link/transaction.h"
 
+#include <cstdio>
+
+#include "app/serial_monitor.h"
+#include "link/connection.h"
+#include "link/frame.h"
+#include "link/speed_test.h"
+#include "link/tick_clock.h"
+#include "runtime/cvirte.h"
+#include "runtime/rs232.h"
+
 int g_iBusy;
+
+namespace {
+
+constexpr int kInputWaitFactor = 6;  // polls allowed, in speed-test windows
+
+struct StatusMessage {
+    unsigned int bit;
+    const char* line;
+};
+const StatusMessage kStatusMessages[] = {
+    {0x01, "Status register error: checksum error"},
+    {0x02, "Status register error: PIC response timeout"},
+    {0x04, "Status register error: PIC failed to respond after boot"},
+    {0x08, "Status register error: unrecognized command ID"},
+    {0x10, "Status register error: unrecognized address"},
+    {0x20, "Status register error: other PIC related error"},
+    {0x40, "Status register error: boot registers are not configured"},
+    // 0x80 has no line: the response fails silently.
+};
+
+// Ends a send: logs the message (with the command id), frees the link.
+int sendFailure(const char* format, int result) {
+    std::sprintf(disp_str, format, g_iTXCommand_id);
+    LogToWindow(disp_str);
+    g_iBusy = 0;
+    return result;
+}
+
+// Ends a receive after its lines are logged: lets the monitor show them.
+int receiveFailed() {
+    ProcessSystemEvents();
+    g_iBusy = 0;
+    return -1;
+}
+
+int receiveFailure(const char* format) {
+    std::sprintf(disp_str, format, g_iTXCommand_id);
+    LogToWindow(disp_str);
+    return receiveFailed();
+}
+
+}  // namespace
+
+int BusyRefused(void) {
+    if (g_iBusy != 1) return 0;
+    std::sprintf(disp_str, "WARNING: Busy, can't process cmd!");
+    LogToWindow(disp_str);
+    return 1;
+}
+
+int SendSerialMsg(unsigned int* words, int count) {
+    if (g_iBusy == 1) {
+        LogToWindow("WARNING: g_iBusy, can't process cmd!");
+        return -1;
+    }
+    g_iBusy = 1;
+    FlushInQ(g_iCom_port_num);
+    words[count - 1] |= ChecksumCount(words, count);
+    for (int i = 0; i < count; ++i) {
+        // Most significant byte first, whatever the host's byte order.
+        const unsigned int word = words[i];
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            const unsigned char byte = static_cast<unsigned char>(word >> shift);
+            if (ComWrt(g_iCom_port_num, &byte, 1) != 1)
+                return sendFailure("ERROR on %d: Failed to write output queue", -2);
+            TickWait drain = StartTickWait();
+            while (GetOutQLen(g_iCom_port_num) > 0) {
+                if (CountElapsedTicks(drain) > g_iTimeout_val)
+                    return sendFailure("ERROR on %d: Output queue was not emptied", -3);
+            }
+        }
+    }
+    DispMsg(words, "TX: ", count);
+    g_iBusy = 0;
+    return 1;
+}
+
+int GetSerialResponse(int expectedBytes) {
+    if (expectedBytes <= 0 || expectedBytes > FRAME_MAX_BYTES || expectedBytes % 4 != 0) {
+        // Never read more than the buffer holds, whatever a caller asks.
+        std::sprintf(disp_str, "ERROR on %d: Invalid response length %d", g_iTXCommand_id, expectedBytes);
+        LogToWindow(disp_str);
+        g_iBusy = 0;
+        return -1;
+    }
+    const long long limit = static_cast<long long>(kInputWaitFactor) * g_iSpeedCounter;
+    long long polls = 0;
+    for (;;) {
+        int queued = GetInQLen(g_iCom_port_num);
+        if (polls > limit) return receiveFailure("ERROR on %d: Timed out on GetInQLen");
+        ++polls;
+        if (queued >= expectedBytes) break;
+    }
+    // Bytes arrive most significant first: assemble each word from them.
+    unsigned char bytes[FRAME_MAX_BYTES];
+    if (ComRd(g_iCom_port_num, bytes, expectedBytes) < expectedBytes)
+        return receiveFailure("ERROR on %d: Timed out on ComRd");
+    const int n = expectedBytes / 4;
+    for (int i = 0; i < n; ++i)
+        g_uiRx_word_buf[i] = (unsigned int)bytes[4 * i] << 24 | (unsigned int)bytes[4 * i + 1] << 16 |
+                             (unsigned int)bytes[4 * i + 2] << 8 | bytes[4 * i + 3];
+    DispMsg(g_uiRx_word_buf, "RX: ", n);
+
+    const unsigned int status = (g_uiRx_word_buf[n - 1] >> 8) & 0xFFu;
+    if (status != 0) {
+        for (const StatusMessage& m : kStatusMessages) {
+            if (!(status & m.bit)) continue;
+            std::sprintf(disp_str, "%s", m.line);
+            LogToWindow(disp_str);
+        }
+        return receiveFailed();
+    }
+    if ((g_uiRx_word_buf[0] & 0xFFFFu) != static_cast<unsigned int>(n))
+        return receiveFailure("ERROR on %d: Different number of words received");
+    const unsigned int received = g_uiRx_word_buf[n - 1] & 0xFFu;
+    g_uiRx_word_buf[n - 1] &= ~0xFFu;
+    if (ChecksumCount(g_uiRx_word_buf, n) != received) {
+        LogToWindow("ERROR in GetResponse: Incorrect checksum");
+        return receiveFailed();
+    }
+    g_iBusy = 0;
+    return 1;
+}

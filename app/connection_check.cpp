@@ -1,0 +1,10 @@
+#include "app/connection_check.h"
+
+#include "link/connection.h"
+#include "runtime/userint.h"
+
+int ConnectedOrWarn(void) {
+    if (g_iConnection_status == 1) return 1;
+    MessagePopup("Connection warning", "Not connected");
+    return 0;
+}

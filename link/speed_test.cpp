@@ -1,0 +1,33 @@
+#include "link/speed_test.h"
+
+#include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "runtime/cvirte.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+
+int g_iSpeedCounter;
+
+namespace {
+constexpr double kTimerIntervalSeconds = 0.25;
+constexpr int kWindowTicks = 2;
+constexpr int kPollsBetweenEvents = 4000;  // events are dispatched every 4001 polls
+}  // namespace
+
+int RunSpeedTest(void) {
+    int divider = 0, polls = 0;
+    g_iTimer_cnt = 0;
+    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, kTimerIntervalSeconds);
+    ResetTimer(g_hmainPanel, PANEL_TIMER);
+    while (g_iTimer_cnt < kWindowTicks) {
+        GetInQLen(g_iCom_port_num);
+        ++polls;
+        if (++divider > kPollsBetweenEvents) {
+            divider = 0;
+            ProcessSystemEvents();
+        }
+    }
+    g_iSpeedCounter = polls;
+    return polls;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// Calibrates the receive wait: how many input-queue polls fit in two timer ticks.
+
+// Polls counted by the last speed test; 0 before the first connect.
+extern int g_iSpeedCounter;
+
+// Sets the timer to 0.25 s, counts polls of the input queue until two ticks
+// have passed, stores the count in g_iSpeedCounter and returns it.
+int RunSpeedTest(void);

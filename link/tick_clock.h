@@ -1,0 +1,17 @@
+#pragma once
+// Counts timer ticks while a wait processes no events. The panel's timer only
+// delivers ticks through the event loop, so a busy wait would never see
+// g_iTimer_cnt move; this clock advances it from elapsed time in units of the
+// timer's current interval.
+
+struct TickWait {
+    double start;
+    double interval;
+};
+
+// Sets g_iTimer_cnt to 0 and starts measuring.
+TickWait StartTickWait(void);
+
+// Brings g_iTimer_cnt up to the whole ticks elapsed since the start (it never
+// goes down, so ticks delivered by the event loop still count) and returns it.
+int CountElapsedTicks(const TickWait& wait);
