@@ -1,0 +1,54 @@
+#pragma once
+// What crossed the line, and how fast a byte may cross it.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace boardsim {
+
+// One byte on the line; seconds are counted from the board's start on the steady clock.
+struct WireByte {
+    bool fromConsole = false;
+    uint8_t value = 0;
+    double seconds = 0.0;
+};
+
+// 38400 baud 8N1: a start bit, eight data bits and a stop bit per byte.
+inline constexpr double kBaudRate = 38400.0;
+inline constexpr double kBitsPerByte = 10.0;
+inline constexpr double kByteSeconds = kBitsPerByte / kBaudRate;
+
+// Time at which `byteCount` bytes starting at `firstByteSeconds` have fully crossed a paced line.
+double pacedArrival(double firstByteSeconds, std::size_t byteCount);
+
+// Thread-safe log of every byte in both directions. It keeps the most recent `capacity` bytes so
+// that a board left running for days cannot eat the memory; counts stay exact.
+class WireRecorder {
+  public:
+    explicit WireRecorder(std::size_t capacity = kDefaultCapacity);
+
+    void add(const WireByte& byte);
+    std::vector<WireByte> bytes() const;
+    // Bytes from the console still held, in arrival order.
+    std::vector<uint8_t> fromConsole() const;
+    // Forgets the held bytes; the count of bytes received since start keeps running.
+    void clear();
+    // True once at least `count` bytes from the console are held (cleared ones do not count);
+    // false when `timeoutMs` passes first.
+    bool waitForFromConsole(std::size_t count, int timeoutMs) const;
+
+    static constexpr std::size_t kDefaultCapacity = 1u << 20;
+
+  private:
+    std::size_t capacity_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::deque<WireByte> bytes_;
+    std::size_t heldFromConsole_ = 0;
+};
+
+}  // namespace boardsim
