@@ -3,7 +3,12 @@
 #include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "calibration/adc_calibration.h"
+#include "calibration/dac_calibration.h"
+#include "firmware/firmware_upgrade.h"
 #include "measure/measurements.h"
+#include "registers/block_panel.h"
+#include "registers/register_panel.h"
 #include "runtime/callbacks.h"
 
 const CallbackEntry g_callbackTable[] = {
@@ -13,5 +18,23 @@ const CallbackEntry g_callbackTable[] = {
     {"Connect_CB", Connect_CB},
     {"Temperature_meas_cb", Temperature_meas_cb},
     {"ReadAll_current_cb", ReadAll_current_cb},
+    {"GetRegister_cb", GetRegister_cb},
+    {"SetRegister_cb", SetRegister_cb},
+    {"FormatRegChange_cb", FormatRegChange_cb},
+    {"GetBLock_cb", GetBLock_cb},
+    {"SetBlock_cb", SetBlock_cb},
+    {"Set_Voltage1_cb", Set_Voltage1_cb},
+    {"Set_Voltage2_cb", Set_Voltage2_cb},
+    {"Calculate_DAC_coeficients_cb", Calculate_DAC_coeficients_cb},
+    {"Save_DAC_coeficients_cb", Save_DAC_coeficients_cb},
+    {"Display_DacCoef_cb", Display_DacCoef_cb},
+    {"Set_Dac_Calibrated_Output_cb", Set_Dac_Calibrated_Output_cb},
+    {"Get_AdcCounts_cb", Get_AdcCounts_cb},
+    {"ReadAll_Adc_cb", ReadAll_Adc_cb},
+    {"Calculate_Adc_coeficients_cb", Calculate_Adc_coeficients_cb},
+    {"Reset_AdcChannel_cb", Reset_AdcChannel_cb},
+    {"Save_AdcCoeficients_cb", Save_AdcCoeficients_cb},
+    {"Display_AdcCoef_cb", Display_AdcCoef_cb},
+    {"Upgrade_firmware_cb", Upgrade_firmware_cb},
 };
 const int g_callbackTableSize = sizeof g_callbackTable / sizeof g_callbackTable[0];

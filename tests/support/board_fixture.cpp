@@ -1,0 +1,84 @@
+#include "tests/support/board_fixture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/Tarviktest.h"
+#include "app/serial_monitor.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "link/speed_test.h"
+#include "link/transaction.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "tests/support/pty_pair.h"
+
+namespace {
+int g_calibratedSpeedCounter = 0;
+constexpr int kBoardPort = 1;
+}  // namespace
+
+uint32_t FloatBits(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float BitsFloat(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void BoardTest::SetUp() {
+    ConsoleTest::SetUp();
+    std::string error;
+    ASSERT_TRUE(board.start(&error)) << error;
+    board.setRawTemperature(500);
+    MapComPort(kBoardPort, board.devicePath());
+    SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, kBoardPort);
+}
+
+void BoardTest::TearDown() {
+    g_iConnection_status = 0;
+    g_iBusy = 0;
+    CloseCom(kBoardPort);
+    board.stop();
+    ConsoleTest::TearDown();
+}
+
+void BoardTest::connectQuickly() {
+    g_iCom_port_num = kBoardPort;
+    ASSERT_EQ(OpenComConfig(kBoardPort, "", 38400, 0, 8, 1, 512, 512), 0);
+    SetComTime(kBoardPort, 2.0);
+    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, 0.25);
+    g_iConnection_status = 1;
+    if (g_calibratedSpeedCounter == 0) g_calibratedSpeedCounter = RunSpeedTest();
+    g_iSpeedCounter = g_calibratedSpeedCounter;
+    SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    g_iSerial_comm_cnt = 0;
+    board.clearRecording();
+}
+
+void BoardTest::shortenReceiveWait() { g_iSpeedCounter = std::max(1, g_calibratedSpeedCounter / 20); }
+
+std::vector<std::vector<uint32_t>> BoardTest::framesSent() {
+    std::vector<uint8_t> bytes = board.received();
+    std::vector<std::vector<uint32_t>> frames;
+    size_t at = 0;
+    while (at + 4 <= bytes.size()) {
+        std::vector<uint32_t> frame;
+        auto wordAt = [&](size_t i) {
+            return uint32_t(bytes[i]) << 24 | uint32_t(bytes[i + 1]) << 16 | uint32_t(bytes[i + 2]) << 8 | bytes[i + 3];
+        };
+        const uint32_t header = wordAt(at);
+        const size_t words = header & 0xFFFF;
+        for (size_t w = 0; w < words && at + 4 <= bytes.size(); ++w, at += 4) frame.push_back(wordAt(at));
+        frames.push_back(frame);
+        if (words == 0) break;
+    }
+    return frames;
+}
+
+bool BoardTest::waitForRequests(std::size_t n, int timeoutMs) { return board.waitForRequestsServed(n, timeoutMs); }

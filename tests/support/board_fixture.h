@@ -1,0 +1,33 @@
+#pragma once
+// The console connected on COM1 to a virtual board on a pseudo-terminal, for
+// tests that drive a whole command and check the bytes that reached the board.
+
+#include <cstdint>
+#include <vector>
+
+#include "boardsim/board.h"
+#include "tests/support/console_fixture.h"
+
+class BoardTest : public ConsoleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens COM1 and marks the link connected as a connect would, with the
+    // receive wait calibrated once per test run (a full Connect costs half a
+    // second of speed test). Clears the monitor and the board's recording.
+    void connectQuickly();
+    // The console's requests since the recording was last cleared, split into
+    // frames by their headers' word counts, as words.
+    std::vector<std::vector<uint32_t>> framesSent();
+    // Waits until the board has served n requests (complete frames).
+    bool waitForRequests(std::size_t n, int timeoutMs = 3000);
+    // Shortens the receive wait so that silence tests end quickly.
+    void shortenReceiveWait();
+
+    boardsim::Board board;
+};
+
+// The bit pattern of a float, and back.
+uint32_t FloatBits(float value);
+float BitsFloat(uint32_t bits);
