@@ -39,6 +39,8 @@ timespec toTimespec(double seconds) {
     const double whole = std::floor(seconds);
     return {static_cast<time_t>(whole), static_cast<long>((seconds - whole) * kNanosPerSecond)};
 }
+// How long before a paced deadline the serving thread stops sleeping and spins.
+constexpr double kSpinSeconds = 0.0003;
 }  // namespace
 
 struct Board::Impl {
@@ -55,6 +57,16 @@ struct Board::Impl {
             const timespec ts = toTimespec(left);
             if (ppoll(&p, 1, &ts, nullptr) > 0) return false;
         }
+    }
+
+    // Like sleepUntil, but wakes on time: a late wake-up after every paced byte
+    // would add up to a line far slower than 38400 baud. Sleeps most of the
+    // wait and spins the last stretch.
+    bool waitPreciselyUntil(double seconds) {
+        if (!sleepUntil(seconds - kSpinSeconds)) return false;
+        while (now() < seconds) {
+        }
+        return !stopRequested();
     }
 
     bool stopRequested() const {
@@ -129,7 +141,7 @@ bool Board::Impl::transmit(const Transmission& t) {
         if (t.isFrameAnswer) countServed();
         return true;
     }
-    if (!sleepUntil(t.notBeforeSeconds)) return false;
+    if (!waitPreciselyUntil(t.notBeforeSeconds)) return false;
     bool pacing = false;
     {
         std::lock_guard lock(mutex);
@@ -138,7 +150,7 @@ bool Board::Impl::transmit(const Transmission& t) {
     const std::size_t count = std::min(t.bytes.size(), t.hangUpAfter.value_or(t.bytes.size()));
     if (pacing) {
         for (std::size_t i = 0; i < count; ++i) {
-            if (!sleepUntil(lastSentSeconds + kByteSeconds)) return false;
+            if (!waitPreciselyUntil(lastSentSeconds + kByteSeconds)) return false;
             lastSentSeconds = now();
             recorder.add({false, t.bytes[i], lastSentSeconds});
             port.writeAll(&t.bytes[i], 1, kWriteTimeoutMs);

@@ -15,7 +15,13 @@ namespace tarvik::rt {
 
 void ReportLibraryError(const char* function, const std::string& what) {
     if (!g_reportLibraryErrors) return;
-    std::fprintf(stderr, "Tarvikdebug library error: %s: %s\n", function, what.c_str());
+    // A wait that polls a vanished port fails the same way thousands of times:
+    // say it once until something else happens.
+    static std::string lastReport;
+    std::string report = std::string(function) + ": " + what;
+    if (report == lastReport) return;
+    lastReport = report;
+    std::fprintf(stderr, "Tarvikdebug library error: %s\n", report.c_str());
 }
 
 }  // namespace tarvik::rt

@@ -7,7 +7,8 @@
 namespace tarvik::rt {
 
 // Writes "Tarvikdebug library error: <function>: <what>" to stderr when
-// reporting is enabled; otherwise does nothing.
+// reporting is enabled and the same report was not the last one made;
+// otherwise does nothing.
 void ReportLibraryError(const char* function, const std::string& what);
 
 }  // namespace tarvik::rt
