@@ -76,10 +76,15 @@ int SendSerialMsg(unsigned int* words, int count) {
             const unsigned char byte = static_cast<unsigned char>(word >> shift);
             if (ComWrt(g_iCom_port_num, &byte, 1) != 1)
                 return sendFailure("ERROR on %d: Failed to write output queue", -2);
-            TickWait drain = StartTickWait();
-            while (GetOutQLen(g_iCom_port_num) > 0) {
-                if (CountElapsedTicks(drain) > g_iTimeout_val)
-                    return sendFailure("ERROR on %d: Output queue was not emptied", -3);
+            g_iTimer_cnt = 0;
+            // The clock is started only when the byte has not left at once,
+            // which on a fast line is almost never.
+            if (GetOutQLen(g_iCom_port_num) > 0) {
+                TickWait drain = StartTickWait();
+                while (GetOutQLen(g_iCom_port_num) > 0) {
+                    if (CountElapsedTicks(drain) > g_iTimeout_val)
+                        return sendFailure("ERROR on %d: Output queue was not emptied", -3);
+                }
             }
         }
     }
