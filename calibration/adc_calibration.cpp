@@ -1,9 +1,141 @@
-// PLACEHOLDER: replaced by the issue that builds these commands.
 #include "calibration/adc_calibration.h"
 
-int Get_AdcCounts_cb(int, int, int, void*, int, int) { return 0; }
-int ReadAll_Adc_cb(int, int, int, void*, int, int) { return 0; }
-int Calculate_Adc_coeficients_cb(int, int, int, void*, int, int) { return 0; }
-int Reset_AdcChannel_cb(int, int, int, void*, int, int) { return 0; }
-int Save_AdcCoeficients_cb(int, int, int, void*, int, int) { return 0; }
-int Display_AdcCoef_cb(int, int, int, void*, int, int) { return 0; }
+#include <cstdio>
+
+#include "app/Tarviktest.h"
+#include "app/connection_check.h"
+#include "app/serial_monitor.h"
+#include "calibration/channel_select.h"
+#include "calibration/coefficient_transfer.h"
+#include "calibration/two_point.h"
+#include "registers/address_map.h"
+#include "registers/register_access.h"
+#include "runtime/userint.h"
+
+int g_iAdcCounts1[CHANNEL_COUNT];
+int g_iAdcCounts2[CHANNEL_COUNT];
+float g_fAdcCoefGain[CHANNEL_COUNT];
+float g_fAdcCoefOffset[CHANNEL_COUNT];
+
+namespace {
+
+// A channel without two distinct counts still gets finite coefficients, so the
+// board never divides or multiplies by garbage.
+constexpr float kDefaultAdcGain = 0.001f;
+constexpr float kDefaultAdcOffset = 0.0f;
+
+enum { NO_POINT = 0, POINT_1 = 1, POINT_2 = 2 };
+
+int IsDimmed(int control) {
+    int dimmed = 0;
+    GetCtrlAttribute(g_hmainPanel, control, ATTR_DIMMED, &dimmed);
+    return dimmed;
+}
+
+// The point a capture takes for boxes in this state; NO_POINT when both are taken.
+int NextPoint(int volt1Box, int volt2Box) {
+    if (!IsDimmed(volt1Box)) return POINT_1;
+    if (!IsDimmed(volt2Box)) return POINT_2;
+    return NO_POINT;
+}
+
+// Reads channel n's raw count. On failure tells the operator and returns 0.
+int ReadAdcCount(int n, int* count) {
+    unsigned int value = 0;
+    if (GetRegister(ADDR_ADC_COUNT + n, &value) <= 0) {
+        MessagePopup("Error message", "Failed to get Adc counts");
+        return 0;
+    }
+    *count = static_cast<int>(value);
+    return 1;
+}
+
+// Keeps count as point (POINT_1 or POINT_2) of channel n and locks its box.
+void StorePoint(int point, int n, int count) {
+    const bool first = point == POINT_1;
+    SetCtrlAttribute(g_hmainPanel, first ? g_iCidAdc_volt1_box[n] : g_iCidAdc_volt2_box[n],
+                     ATTR_DIMMED, 1);
+    (first ? g_iAdcCounts1 : g_iAdcCounts2)[n] = count;
+}
+
+// Computes channel n's coefficients and logs them; 0 when it fell back to the defaults.
+int CalculateChannel(int n) {
+    float volts1 = 0.0f, volts2 = 0.0f;
+    GetCtrlVal(g_hmainPanel, g_iCidAdc_volt1_box[n], &volts1);
+    GetCtrlVal(g_hmainPanel, g_iCidAdc_volt2_box[n], &volts2);
+    if (g_iAdcCounts2[n] == g_iAdcCounts1[n]) {
+        std::snprintf(disp_str, sizeof disp_str, "Calculation error Ch%d", n + 1);
+        LogToWindow(disp_str);
+        g_fAdcCoefGain[n] = kDefaultAdcGain;
+        g_fAdcCoefOffset[n] = kDefaultAdcOffset;
+        return 0;
+    }
+    g_fAdcCoefGain[n] = AdcGainCoefficient(g_iAdcCounts1[n], g_iAdcCounts2[n], volts1, volts2);
+    g_fAdcCoefOffset[n] = OffsetCoefficient(g_fAdcCoefGain[n], g_iAdcCounts1[n], volts1);
+    LogCoefficientLine(COEFFICIENT_LINE_FORMAT, n + 1, g_fAdcCoefGain[n], g_fAdcCoefOffset[n]);
+    return 1;
+}
+
+}  // namespace
+
+int Get_AdcCounts_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
+    int n = -1;
+    GetCtrlVal(g_hmainPanel, PANEL_ADC_CHANNEL, &n);
+    if (!IsAdcChannelIndex(n)) return 0;
+    const int point = NextPoint(g_iCidAdc_volt1_box[n], g_iCidAdc_volt2_box[n]);
+    int count = 0;
+    if (!ReadAdcCount(n, &count) || point == NO_POINT) return 0;
+    StorePoint(point, n, count);
+    if (point == POINT_2 && IsAdcChannelIndex(n + 1))
+        SetCtrlVal(g_hmainPanel, PANEL_ADC_CHANNEL, n + 1);
+    return 0;
+}
+
+int ReadAll_Adc_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
+    const int point = NextPoint(g_iCidAdc_volt1_box[0], g_iCidAdc_volt2_box[0]);
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        int count = 0;
+        if (!ReadAdcCount(n, &count)) return 0;
+        if (point == NO_POINT) {
+            MessagePopup("Warning message", "First reset all channels");
+            return 0;
+        }
+        StorePoint(point, n, count);
+    }
+    return 0;
+}
+
+int Calculate_Adc_coeficients_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
+    const char* completion = COEFFICIENTS_SENT_TEXT;
+    LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
+    for (int n = 0; n < CHANNEL_COUNT; ++n)
+        if (!CalculateChannel(n)) completion = "Calculation with error;\n saved default values";
+    if (WriteCoefficientBlocks(ADDR_ADC_GAIN, ADDR_ADC_OFFSET, CHANNEL_COUNT, g_fAdcCoefGain,
+                               g_fAdcCoefOffset))
+        LogToWindow(completion);
+    return 0;
+}
+
+int Reset_AdcChannel_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        SetCtrlAttribute(g_hmainPanel, g_iCidAdc_volt1_box[n], ATTR_DIMMED, 0);
+        SetCtrlAttribute(g_hmainPanel, g_iCidAdc_volt2_box[n], ATTR_DIMMED, 0);
+    }
+    return 0;
+}
+
+int Save_AdcCoeficients_cb(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) ConnectedOrWarn();
+    return 0;
+}
+
+int Display_AdcCoef_cb(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT && ConnectedOrWarn())
+        DisplayCoefficientBlocks("ADC coeficients", ADDR_ADC_GAIN, ADDR_ADC_OFFSET,
+                                 "Ch%d: GCF: %.4f, OCF: %.4f");
+    return 0;
+}

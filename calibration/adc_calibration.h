@@ -1,9 +1,59 @@
 #pragma once
-// Two-point calibration of the 16 ADC inputs.
+// Two-point calibration of the 16 ADC inputs. A point of a channel is
+// captured when its voltage box is dimmed (which also locks the typed
+// voltage); a reset undims every box. Every command acts on the commit event
+// only, works on the main panel and returns 0; all but the reset first check
+// the connection (popup "Connection warning" / "Not connected" and nothing
+// else when not connected).
 
-int Get_AdcCounts_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int ReadAll_Adc_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int Calculate_Adc_coeficients_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int Reset_AdcChannel_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int Save_AdcCoeficients_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int Display_AdcCoef_cb(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+#include "app/shell.h"
+
+// Raw counts captured for point 1 and point 2, index = channel index 0 .. 15.
+// Zero at start; only a capture changes an entry (a reset keeps them).
+extern int g_iAdcCounts1[CHANNEL_COUNT];
+extern int g_iAdcCounts2[CHANNEL_COUNT];
+// Coefficients last calculated on the PC, volts = gain x count + offset.
+extern float g_fAdcCoefGain[CHANNEL_COUNT];
+extern float g_fAdcCoefOffset[CHANNEL_COUNT];
+
+// Capture one point of channel index n from PANEL_ADC_CHANNEL: reads the
+// count (popup "Error message" / "Failed to get Adc counts" and no change on
+// failure), then takes point 1 if its box is not dimmed, else point 2 if its
+// box is not dimmed, else discards the count silently. Point 1 stays on the
+// channel; point 2 moves the selector on to n + 1, except after the last
+// channel, where it stays on 15 (there is no next channel, and the selector
+// must never name one that does not exist). A selector outside 0 .. 15 does nothing.
+int Get_AdcCounts_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                     int eventData2);
+
+// Capture one point of all 16 channels in order. Channel 0's boxes decide
+// for every channel: point 1 if its box 1 is not dimmed, else point 2 if its
+// box 2 is not dimmed, else popup "Warning message" / "First reset all
+// channels" after channel 0's read. A failed read shows "Failed to get Adc
+// counts" and stops; the channels before it keep their new points. The
+// selector is not changed.
+int ReadAll_Adc_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                   int eventData2);
+
+// Calculate all 16 channels from the captured counts and the voltages now in
+// the boxes; a channel whose two counts are equal (never captured, say) logs
+// "Calculation error Ch<n>" and gets gain 0.001 and offset 0. Writes all gains
+// and then, if that succeeded, all offsets; only if both succeeded logs the
+// success line, or "Calculation with error;\n saved default values" when a
+// channel fell back to the defaults.
+int Calculate_Adc_coeficients_cb(int panel, int control, int event, void* callbackData,
+                                 int eventData1, int eventData2);
+
+// Undims all 32 voltage boxes. No connection check, no board access; counts
+// and coefficients are kept.
+int Reset_AdcChannel_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                        int eventData2);
+
+// The connection check only; the board has no command to keep its coefficients.
+int Save_AdcCoeficients_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                           int eventData2);
+
+// Reads the 16 gains and offsets back from the board and logs them with four
+// decimals under "ADC coeficients"; nothing is shown when a read fails.
+int Display_AdcCoef_cb(int panel, int control, int event, void* callbackData, int eventData1,
+                       int eventData2);

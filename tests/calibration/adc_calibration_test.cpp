@@ -1,0 +1,207 @@
+// The ADC calibration commands as the operator drives them: the capture state
+// held in the boxes, the calculation and its fall-backs, the blocks on the line.
+#include "calibration/adc_calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+
+#include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "runtime/userint.h"
+#include "tests/calibration/calibration_fixture.h"
+
+namespace {
+
+using Kind = boardsim::Fault::Kind;
+
+class AdcCalibrationTest : public CalibrationTest {
+  protected:
+    // Captures one point of channel n with the board reporting count.
+    void capture(int n, int count) {
+        board.setReg(0x30 + n, static_cast<uint16_t>(count));
+        type(PANEL_ADC_CHANNEL, std::to_string(n));
+        click(PANEL_CAPTURE_ADC);
+    }
+    void captureAll(int count) {
+        for (int n = 0; n < CHANNEL_COUNT; ++n)
+            board.setReg(0x30 + n, static_cast<uint16_t>(count));
+        click(PANEL_CAPTURE_ALL_ADC);
+    }
+};
+
+TEST_F(AdcCalibrationTest, CalculatingBeforeAnyCaptureWritesTheDefaults) {
+    const auto frames = clickAndCollect(PANEL_CALC_ADC);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(FrameAddress(frames[0]), 0x80);
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>(16, FloatBits(0.001f)));
+    EXPECT_EQ(FrameAddress(frames[1]), 0x90);
+    EXPECT_EQ(BlockData(frames[1]), std::vector<uint32_t>(16, 0u));
+
+    std::vector<std::string> expected{"Calculated ceficients:"};
+    for (int k = 1; k <= 16; ++k) expected.push_back("Calculation error Ch" + std::to_string(k));
+    auto lines = monitorFrom("Calculated ceficients:");
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 17), expected);
+    EXPECT_EQ(lines.back(), kDefaultsSavedLine);
+    EXPECT_FALSE(monitorHas(kCoefficientsSentLine));
+}
+
+TEST_F(AdcCalibrationTest, TwoCapturedPointsGiveTheExactLineAndTheDisplayShowsIt) {
+    type(g_iCidAdc_volt1_box[0], "1.5");
+    capture(0, 1024);
+    type(g_iCidAdc_volt2_box[0], "3.5");
+    capture(0, 3072);
+    EXPECT_EQ(g_iAdcCounts1[0], 1024);
+    EXPECT_EQ(g_iAdcCounts2[0], 3072);
+
+    click(PANEL_CALC_ADC);
+    EXPECT_EQ(g_fAdcCoefGain[0], 1.0f / 1024.0f);
+    EXPECT_EQ(g_fAdcCoefOffset[0], 0.5f);
+    EXPECT_EQ(board.word(0x80), FloatBits(1.0f / 1024.0f));
+    EXPECT_EQ(board.word(0x90), FloatBits(0.5f));
+    EXPECT_TRUE(monitorHas("Ch1: GCF: 0.00, OCF: 0.50"));
+    EXPECT_TRUE(monitorHas("Calculation error Ch2"));
+
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    g_fAdcCoefGain[0] = 5.0f;
+    const auto frames = clickAndCollect(PANEL_DISPLAY_ADC);
+    ASSERT_EQ(frames.size(), 2u);
+    const auto lines = monitorFrom("ADC coeficients");
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[1], "Ch1: GCF: 0.0010, OCF: 0.5000");
+    EXPECT_EQ(lines[2], "Ch2: GCF: 0.0010, OCF: 0.0000");
+    EXPECT_EQ(g_fAdcCoefGain[0], 5.0f) << "the display does not touch the PC's coefficients";
+}
+
+TEST_F(AdcCalibrationTest, AFallingLineIsWrittenLikeAnyOther) {
+    type(g_iCidAdc_volt1_box[4], "1.5");
+    type(g_iCidAdc_volt2_box[4], "3.5");
+    capture(4, 3072);
+    capture(4, 1024);
+    click(PANEL_CALC_ADC);
+    EXPECT_EQ(board.word(0x84), FloatBits(-1.0f / 1024.0f));
+    EXPECT_EQ(board.word(0x94), FloatBits(4.5f));
+}
+
+TEST_F(AdcCalibrationTest, SingleCaptureTakesPointOneThenTwoThenNothing) {
+    capture(3, 100);
+    EXPECT_TRUE(dimmed(g_iCidAdc_volt1_box[3]));
+    EXPECT_FALSE(dimmed(g_iCidAdc_volt2_box[3]));
+    EXPECT_EQ(intValue(PANEL_ADC_CHANNEL), 3);
+
+    capture(3, 200);
+    EXPECT_TRUE(dimmed(g_iCidAdc_volt2_box[3]));
+    EXPECT_EQ(intValue(PANEL_ADC_CHANNEL), 4) << "moves on to the next channel";
+
+    capture(3, 300);
+    EXPECT_EQ(g_iAdcCounts1[3], 100);
+    EXPECT_EQ(g_iAdcCounts2[3], 200);
+    EXPECT_TRUE(popups.popups.empty());
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        if (n == 3) continue;
+        EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[n]) || dimmed(g_iCidAdc_volt2_box[n])) << n;
+    }
+}
+
+TEST_F(AdcCalibrationTest, SelectorStaysOnTheLastChannelAfterItsSecondPoint) {
+    capture(15, 100);
+    capture(15, 200);
+    EXPECT_EQ(intValue(PANEL_ADC_CHANNEL), 15);
+    EXPECT_EQ(g_iAdcCounts2[15], 200);
+    click(PANEL_CAPTURE_ADC);
+    EXPECT_EQ(g_iAdcCounts2[15], 200);
+    EXPECT_EQ(intValue(PANEL_ADC_CHANNEL), 15);
+}
+
+TEST_F(AdcCalibrationTest, AllChannelCaptureFollowsChannelOnesBoxes) {
+    capture(0, 111);
+    captureAll(2222);
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        EXPECT_EQ(g_iAdcCounts2[n], 2222) << n;
+        EXPECT_TRUE(dimmed(g_iCidAdc_volt2_box[n])) << n;
+        EXPECT_EQ(dimmed(g_iCidAdc_volt1_box[n]), n == 0) << n;
+    }
+    EXPECT_EQ(g_iAdcCounts1[0], 111);
+    EXPECT_EQ(g_iAdcCounts1[1], 0);
+    EXPECT_EQ(intValue(PANEL_ADC_CHANNEL), 0) << "the all-channel capture leaves the selector";
+
+    board.clearRecording();
+    captureAll(3333);
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Warning message");
+    EXPECT_EQ(popups.popups[0].message, "First reset all channels");
+    EXPECT_EQ(framesSent().size(), 1u);
+    EXPECT_EQ(g_iAdcCounts2[0], 2222);
+}
+
+TEST_F(AdcCalibrationTest, AllChannelCaptureReadsEveryChannelInOrder) {
+    const auto frames = clickAndCollect(PANEL_CAPTURE_ALL_ADC);
+    ASSERT_EQ(frames.size(), 16u);
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        EXPECT_EQ(frames[n][0], 0x42000002u);
+        EXPECT_EQ(FrameAddress(frames[n]), 0x30 + n);
+        EXPECT_TRUE(dimmed(g_iCidAdc_volt1_box[n]));
+    }
+}
+
+TEST_F(AdcCalibrationTest, ResetKeepsCountsSoANewPointOnePairsWithTheOldPointTwo) {
+    type(g_iCidAdc_volt1_box[0], "1.5");
+    type(g_iCidAdc_volt2_box[0], "3.5");
+    capture(0, 1000);
+    capture(0, 3072);
+
+    g_iConnection_status = 0;  // the reset needs no board
+    click(PANEL_RESET_ADC);
+    EXPECT_TRUE(popups.popups.empty());
+    g_iConnection_status = 1;
+    for (int n = 0; n < CHANNEL_COUNT; ++n)
+        EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[n]) || dimmed(g_iCidAdc_volt2_box[n])) << n;
+    EXPECT_EQ(g_iAdcCounts1[0], 1000);
+    EXPECT_EQ(g_iAdcCounts2[0], 3072);
+
+    capture(0, 1024);
+    click(PANEL_CALC_ADC);
+    EXPECT_EQ(g_fAdcCoefGain[0], 1.0f / 1024.0f);
+    EXPECT_EQ(g_fAdcCoefOffset[0], 0.5f);
+}
+
+TEST_F(AdcCalibrationTest, FailedReadTellsTheOperatorAndCapturesNothing) {
+    board.setFault({.kind = Kind::WrongId, .count = 1});
+    capture(5, 100);
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Error message");
+    EXPECT_EQ(popups.popups[0].message, "Failed to get Adc counts");
+    EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[5]));
+    EXPECT_EQ(g_iAdcCounts1[5], 0);
+
+    popups.popups.clear();
+    board.setFault({.kind = Kind::WrongId, .count = 1, .after = 3});
+    captureAll(500);
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].message, "Failed to get Adc counts");
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        EXPECT_EQ(dimmed(g_iCidAdc_volt1_box[n]), n < 3) << n;
+        EXPECT_EQ(g_iAdcCounts1[n], n < 3 ? 500 : 0) << n;
+    }
+}
+
+TEST_F(AdcCalibrationTest, FailedGainWriteSkipsOffsetsAndTheCompletionLine) {
+    board.setFault({.kind = Kind::WrongId, .count = 1});
+    EXPECT_EQ(clickAndCollect(PANEL_CALC_ADC).size(), 1u);
+    EXPECT_FALSE(monitorHas(kDefaultsSavedLine));
+    EXPECT_TRUE(monitorHas("Calculation error Ch16"));
+}
+
+TEST_F(AdcCalibrationTest, EveryBoardCommandWarnsAndSendsNothingWhenNotConnected) {
+    g_iConnection_status = 0;
+    const std::array buttons{PANEL_CAPTURE_ADC, PANEL_CAPTURE_ALL_ADC, PANEL_CALC_ADC,
+                             PANEL_SAVE_ADC, PANEL_DISPLAY_ADC};
+    for (int button : buttons) expectRefusedAsNotConnected(button);
+    EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[0]));
+    EXPECT_EQ(g_fAdcCoefGain[0], 0.0f);
+}
+
+}  // namespace

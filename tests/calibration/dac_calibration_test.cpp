@@ -1,0 +1,231 @@
+// The DAC calibration commands as the operator drives them, checked on the
+// virtual board's line, in the monitor and in the coefficient arrays.
+#include "calibration/dac_calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+
+#include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "link/connection.h"
+#include "runtime/userint.h"
+#include "tests/calibration/calibration_fixture.h"
+
+namespace {
+
+using Kind = boardsim::Fault::Kind;
+
+constexpr uint32_t kSetRegisterHeader = 0x41000003;
+constexpr uint32_t kOneWordBlockHeader = 0x43000003;
+
+class DacCalibrationTest : public CalibrationTest {
+  protected:
+    // Control voltages 5 and 25 V, measured 5.1 and 25.3 V on every channel.
+    void enterGainOfOnePointZeroOne(int channel) {
+        type(PANEL_DAC_CHANNEL, std::to_string(channel));
+        type(PANEL_DAC_CONTROL_VOLTAGE1, "5");
+        type(PANEL_DAC_CONTROL_VOLTAGE2, "25");
+        for (int i = 0; i < CHANNEL_COUNT; ++i) {
+            type(g_iCidDac_volt1_box[i], "5.1");
+            type(g_iCidDac_volt2_box[i], "25.3");
+        }
+    }
+};
+
+TEST_F(DacCalibrationTest, SetVoltageOnAllChannelsWritesEveryCodeRegisterInOrder) {
+    type(PANEL_DAC_CHANNEL, "0");
+    type(PANEL_DAC_CONTROL_VOLTAGE1, "10");
+    const auto frames = clickAndCollect(PANEL_SET_VOLTAGE1);
+    ASSERT_EQ(frames.size(), 16u);
+    for (int k = 0; k < CHANNEL_COUNT; ++k) {
+        EXPECT_EQ(frames[k][0], kSetRegisterHeader);
+        EXPECT_EQ(frames[k][1], 0xFFFF4EC4u) << "mask 0xFFFF, code 20164";
+        EXPECT_EQ(FrameAddress(frames[k]), 0x20 + k);
+        EXPECT_EQ(board.reg(0x20 + k), 0x4EC4);
+    }
+}
+
+TEST_F(DacCalibrationTest, SetVoltageOnOneChannelLimitsToTheDacSpan) {
+    type(PANEL_DAC_CHANNEL, "5");
+    struct Case {
+        const char* typed;
+        uint32_t word;
+    };
+    for (const Case c :
+         {Case{"16.25", 0xFFFF7FFF}, Case{"32.5", 0xFFFFFFFF}, Case{"40", 0xFFFFFFFF},
+          // Below 0 V the DAC gets 0, not the low bits of a negative code
+          // (0xF820 would drive the output to about 31.5 V).
+          Case{"-1", 0xFFFF0000}}) {
+        type(PANEL_DAC_CONTROL_VOLTAGE2, c.typed);
+        const auto frames = clickAndCollect(PANEL_SET_VOLTAGE2);
+        ASSERT_EQ(frames.size(), 1u) << c.typed;
+        EXPECT_EQ(frames[0][1], c.word) << c.typed;
+        EXPECT_EQ(FrameAddress(frames[0]), 0x24) << c.typed;
+    }
+    float typed = 0.0f;
+    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE2, &typed);
+    EXPECT_EQ(typed, -1.0f) << "the box keeps what was typed";
+}
+
+TEST_F(DacCalibrationTest, OneChannelCalibrationSendsItsGainBitExactAndLogsIt) {
+    enterGainOfOnePointZeroOne(1);
+    const auto frames = clickAndCollect(PANEL_CALC_DAC);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0][0], kOneWordBlockHeader);
+    EXPECT_EQ(frames[0][1], 0x3F8147AEu);
+    EXPECT_EQ(FrameAddress(frames[0]), 0x60);
+    EXPECT_EQ(frames[1][1], FloatBits(g_fDacCoefOffset[0]));
+    EXPECT_EQ(FrameAddress(frames[1]), 0x70);
+    EXPECT_NEAR(g_fDacCoefOffset[0], 0.05, 1e-5);
+    EXPECT_EQ(board.word(0x60), 0x3F8147AEu);
+
+    const std::vector<std::string> expected{"Calculated ceficients:", "Ch1: GCF: 1.01, OCF: 0.05"};
+    EXPECT_EQ(monitorFrom("Calculated ceficients:"), expected);
+    EXPECT_EQ(monitorFrom(kCoefficientsSentLine).size(), 3u) << "the success line comes first";
+}
+
+TEST_F(DacCalibrationTest, CalibratingChannelThreeTouchesOnlyItsCells) {
+    std::fill(std::begin(g_fDacCoefGain), std::end(g_fDacCoefGain), 7.0f);
+    std::fill(std::begin(g_fDacCoefOffset), std::end(g_fDacCoefOffset), -7.0f);
+    enterGainOfOnePointZeroOne(3);
+    const auto frames = clickAndCollect(PANEL_CALC_DAC);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>{0x3F8147AE});
+    EXPECT_EQ(FrameAddress(frames[0]), 0x62);
+    EXPECT_EQ(BlockData(frames[1]).size(), 1u);
+    EXPECT_EQ(FrameAddress(frames[1]), 0x72);
+    for (int i = 0; i < CHANNEL_COUNT; ++i) {
+        if (i == 2) continue;
+        EXPECT_EQ(g_fDacCoefGain[i], 7.0f) << i;
+        EXPECT_EQ(g_fDacCoefOffset[i], -7.0f) << i;
+    }
+    EXPECT_EQ(FloatBits(g_fDacCoefGain[2]), 0x3F8147AEu);
+    const std::vector<std::string> expected{"Calculated ceficients:", "Ch3: GCF: 1.01, OCF: 0.05"};
+    EXPECT_EQ(monitorFrom("Calculated ceficients:"), expected);
+}
+
+TEST_F(DacCalibrationTest, AllChannelCalibrationWritesTwoSixteenWordBlocks) {
+    enterGainOfOnePointZeroOne(0);
+    type(g_iCidDac_volt2_box[15], "45.1");  // channel 16: gain 2.0
+    const auto frames = clickAndCollect(PANEL_CALC_DAC);
+    ASSERT_EQ(frames.size(), 2u);
+    ASSERT_EQ(BlockData(frames[0]).size(), 16u);
+    EXPECT_EQ(FrameAddress(frames[0]), 0x60);
+    EXPECT_EQ(FrameAddress(frames[1]), 0x70);
+    EXPECT_EQ(BlockData(frames[0])[0], 0x3F8147AEu);
+    EXPECT_FLOAT_EQ(BitsFloat(BlockData(frames[0])[15]), 2.0f);
+    EXPECT_NEAR(BitsFloat(BlockData(frames[1])[15]), -4.9, 1e-5);
+    const auto lines = monitorFrom("Calculated ceficients:");
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[1], "Ch1: GCF: 1.01, OCF: 0.05");
+    EXPECT_EQ(lines[16], "Ch16: GCF: 2.00, OCF: -4.90");
+}
+
+TEST_F(DacCalibrationTest, EqualControlVoltagesAreRefusedWithNothingSent) {
+    enterGainOfOnePointZeroOne(0);
+    type(PANEL_DAC_CONTROL_VOLTAGE2, "5");
+    EXPECT_TRUE(clickAndCollect(PANEL_CALC_DAC).empty());
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Set voltage error");
+    EXPECT_EQ(popups.popups[0].message,
+              "Control voltage1 and Control voltage mustn't be the same!");
+    EXPECT_EQ(std::count(std::begin(g_fDacCoefGain), std::end(g_fDacCoefGain), 0.0f), 16);
+    EXPECT_FALSE(monitorHas("Calculated ceficients:"));
+    EXPECT_EQ(
+        Calculate_DAC_coeficients_cb(g_hmainPanel, PANEL_CALC_DAC, EVENT_COMMIT, nullptr, 0, 0),
+        -1);
+}
+
+TEST_F(DacCalibrationTest, CalculationUsesTheVoltageTheOutputWasReallyDrivenTo) {
+    // 40 V drove the DAC to full scale, 32.5 V; that is the point measured.
+    enterGainOfOnePointZeroOne(1);
+    type(PANEL_DAC_CONTROL_VOLTAGE1, "40");
+    type(PANEL_DAC_CONTROL_VOLTAGE2, "10");
+    type(g_iCidDac_volt1_box[0], "32.6");
+    type(g_iCidDac_volt2_box[0], "10.1");
+    click(PANEL_CALC_DAC);
+    EXPECT_FLOAT_EQ(g_fDacCoefGain[0], 1.0f);
+    EXPECT_NEAR(g_fDacCoefOffset[0], 0.1, 1e-5);
+
+    // Two voltages beyond the span drove the same output: no line through them.
+    type(PANEL_DAC_CONTROL_VOLTAGE2, "35");
+    EXPECT_TRUE(clickAndCollect(PANEL_CALC_DAC).empty());
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Set voltage error");
+}
+
+TEST_F(DacCalibrationTest, FailedGainWriteSkipsOffsetsButStillLogsCoefficients) {
+    enterGainOfOnePointZeroOne(0);
+    board.setFault({.kind = Kind::WrongId, .count = 1});
+    EXPECT_EQ(clickAndCollect(PANEL_CALC_DAC).size(), 1u);
+    EXPECT_FALSE(monitorHas(kCoefficientsSentLine));
+    EXPECT_EQ(monitorFrom("Calculated ceficients:").size(), 17u);
+
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    board.setFault({.kind = Kind::WrongId, .count = 1, .after = 1});
+    EXPECT_EQ(clickAndCollect(PANEL_CALC_DAC).size(), 2u);
+    EXPECT_FALSE(monitorHas(kCoefficientsSentLine));
+    EXPECT_EQ(monitorFrom("Calculated ceficients:").size(), 17u);
+}
+
+TEST_F(DacCalibrationTest, CalibratedOutputSendsTheSetPoint) {
+    type(PANEL_DAC_OUTPUT_CHANNEL, "3");
+    type(PANEL_DAC_OUTPUT_VOLTAGE, "12");
+    auto frames = clickAndCollect(PANEL_SET_CALIBRATED);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0], (std::vector<uint32_t>{0x43000003, 0x41400000, 0x00420009}));
+
+    type(PANEL_DAC_OUTPUT_CHANNEL, "0");
+    frames = clickAndCollect(PANEL_SET_CALIBRATED);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>(16, 0x41400000));
+    EXPECT_EQ(FrameAddress(frames[0]), 0x40);
+
+    type(PANEL_DAC_OUTPUT_CHANNEL, "16");
+    type(PANEL_DAC_OUTPUT_VOLTAGE, "40");
+    frames = clickAndCollect(PANEL_SET_CALIBRATED);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>{FloatBits(32.5f)});
+    EXPECT_EQ(FrameAddress(frames[0]), 0x4F);
+}
+
+TEST_F(DacCalibrationTest, DisplayLogsTheBoardsCoefficientsNotThePcs) {
+    for (int k = 0; k < CHANNEL_COUNT; ++k) {
+        board.setWord(0x60 + k, FloatBits(1.0f + k / 100.0f));
+        board.setWord(0x70 + k, FloatBits(-0.5f));
+    }
+    g_fDacCoefGain[0] = 9.0f;
+    const auto frames = clickAndCollect(PANEL_DISPLAY_DAC);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(FrameAddress(frames[0]), 0x60);
+    EXPECT_EQ(FrameAddress(frames[1]), 0x70);
+    const auto lines = monitorFrom("DAC coeficients");
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[1], "Ch1: GCF: 1.00, OCF: -0.50");
+    EXPECT_EQ(lines[16], "Ch16: GCF: 1.15, OCF: -0.50");
+    EXPECT_EQ(g_fDacCoefGain[0], 9.0f);
+}
+
+TEST_F(DacCalibrationTest, FailedReadBackShowsNothing) {
+    board.setFault({.kind = Kind::WrongId, .count = 1, .after = 1});
+    EXPECT_EQ(clickAndCollect(PANEL_DISPLAY_DAC).size(), 2u);
+    EXPECT_FALSE(monitorHas("DAC coeficients"));
+}
+
+TEST_F(DacCalibrationTest, EveryCommandWarnsAndSendsNothingWhenNotConnected) {
+    g_iConnection_status = 0;
+    enterGainOfOnePointZeroOne(0);
+    const std::array buttons{PANEL_SET_VOLTAGE1, PANEL_SET_VOLTAGE2, PANEL_CALC_DAC,
+                             PANEL_SAVE_DAC,     PANEL_DISPLAY_DAC,  PANEL_SET_CALIBRATED};
+    for (int button : buttons) expectRefusedAsNotConnected(button);
+    EXPECT_EQ(g_fDacCoefGain[0], 0.0f);
+}
+
+TEST_F(DacCalibrationTest, SaveDoesNothingOnTheBoardWhenConnected) {
+    EXPECT_TRUE(clickAndCollect(PANEL_SAVE_DAC).empty());
+    EXPECT_TRUE(popups.popups.empty());
+}
+
+}  // namespace
