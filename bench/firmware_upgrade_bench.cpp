@@ -36,9 +36,10 @@ constexpr double kBitsPerByte = 10.0;
 boardsim::Board* g_board = nullptr;
 std::string g_hexPath;
 
-// A record of `length` zero data bytes at `address`, correctly summed.
+// A record of `length` zero data bytes at `address` (its low 16 bits), correctly summed.
 std::string ZeroRecord(unsigned length, unsigned address) {
     char record[80];
+    address &= 0xFFFF;
     const unsigned sum = length + (address >> 8) + (address & 0xFF);
     std::snprintf(record, sizeof record, ":%02X%04X00%s%02X", length, address,
                   std::string(2 * length, '0').c_str(), (0x100 - sum % 0x100) & 0xFF);
@@ -56,8 +57,9 @@ std::string FirmwareImage() {
     unsigned address = 0;
     for (std::string::size_type n = 0; n < room / fullLine; ++n, address += 16)
         image += ZeroRecord(16, address) + "\n";
-    image += ZeroRecord((HEX_BUFFER_SIZE - end.size() - image.size() - kRecordOverhead) / 2, address) +
-             "\n" + end;
+    image +=
+        ZeroRecord((HEX_BUFFER_SIZE - end.size() - image.size() - kRecordOverhead) / 2, address) +
+        "\n" + end;
     return image;
 }
 
@@ -104,7 +106,10 @@ void Measure(benchmark::State& state, Run run) {
         const auto start = std::chrono::steady_clock::now();
         const bool acknowledged = run();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!acknowledged) state.SkipWithError("the board did not take the whole file");
+        if (!acknowledged) {
+            state.SkipWithError("the board did not take the whole file");
+            break;
+        }
     }
     state.counters["wire_s"] = wire;
     state.counters["ratio"] = total / state.iterations() / wire;

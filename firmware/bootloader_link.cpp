@@ -1,0 +1,29 @@
+#include "firmware/bootloader_link.h"
+
+#include "link/connection.h"
+#include "link/tick_clock.h"
+#include "runtime/cvirte.h"
+#include "runtime/rs232.h"
+
+int SendBootloaderByte(unsigned char byte) {
+    ComWrtByte(g_iCom_port_num, byte);
+    // Most bytes have left by the first look; only a slow queue pays for the clock.
+    if (GetOutQLen(g_iCom_port_num) <= 0) return 1;
+    const TickWait drain = StartTickWait();
+    while (GetOutQLen(g_iCom_port_num) > 0) {
+        if (CountElapsedTicks(drain) > g_iTimeout_val) return 0;
+    }
+    return 1;
+}
+
+int WaitBootloaderByte(int* byte) {
+    const double deadline = Timer() + BOOTLOADER_ANSWER_SECONDS;
+    for (;;) {
+        const int queued = GetInQLen(g_iCom_port_num);
+        if (queued > 0) {
+            *byte = ComRdByte(g_iCom_port_num);
+            return 1;
+        }
+        if (queued < 0 || Timer() > deadline) return 0;
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Single bytes to and from the bootloader on g_iCom_port_num, every wait bounded.
+
+// The longest the bootloader may take for an answer byte. It is the time the presence test
+// gives the bootloader to answer, and far above what it needs to write a record into flash
+// (milliseconds), yet a board that stopped answering holds the console no longer than this.
+inline constexpr double BOOTLOADER_ANSWER_SECONDS = 2.0;
+
+// Writes byte and waits until it has left the output queue, at most the drain limit a
+// transaction allows (g_iTimeout_val timer ticks). Returns 1 when it left (or the queue
+// cannot be asked), 0 when the queue still held it at the limit.
+int SendBootloaderByte(unsigned char byte);
+
+// Waits at most BOOTLOADER_ANSWER_SECONDS for the input queue to hold a byte, then reads it
+// into *byte (ComRdByte's result: 0..255, or negative when the read failed) and returns 1.
+// Returns 0, *byte untouched, when no byte came in time or the port failed.
+int WaitBootloaderByte(int* byte);

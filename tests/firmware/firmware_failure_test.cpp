@@ -1,0 +1,134 @@
+// Every way the bootloader or the line can stop an upgrade, and what the operator is left with.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/Tarviktest.h"
+#include "link/connection.h"
+#include "link/transaction.h"
+#include "runtime/rs232.h"
+#include "tests/firmware/firmware_fixture.h"
+#include "tests/firmware/scripted_port.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool Contains(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+const Lines kRecords{DataRecord(0x0000, {0xA0, 0xA1}), DataRecord(0x0002, {0xB0}),
+                     kEndOfFileRecord};
+// The last record has no line end: the answer to the CR stored after it is checked too.
+const std::string kFile = kRecords[0] + "\n" + kRecords[1] + "\n" + kRecords[2];
+
+}  // namespace
+
+using FirmwareFailure = FirmwareTest;
+
+TEST_F(FirmwareFailure, EachWrongAnswerByteStopsAtItsLineWithItsPopup) {
+    struct Case {
+        int line, byteIndex;
+        uint8_t value;
+        std::string popup;
+    };
+    const Case cases[] = {
+        {2, 0, 0x11, "Bad bootloader XOFF response"},
+        {1, 1, 0x15, "Bad bootloader ACK response"},  // the bootloader refused the record
+        {3, 2, 0x06, "Bad bootloader ACK response"},  // the line ended by the console itself
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.popup + " on line " + std::to_string(c.line));
+        board.clearFaults();
+        board.setBootloaderMode(true);
+        board.setBootloaderBadAnswer(c.line, c.byteIndex, c.value);
+        popups.popups.clear();
+        const std::string path = writeFile(kFile);
+        upgrade(path);
+
+        ASSERT_EQ(popups.popups.size(), 1u);
+        EXPECT_EQ(popups.popups[0].title, "Error");
+        EXPECT_EQ(popups.popups[0].message, c.popup);
+        EXPECT_EQ(board.bootloaderLines(), Lines(kRecords.begin(), kRecords.begin() + c.line));
+        EXPECT_NE(lastMonitorLine(), "Data successfully sent");
+        EXPECT_EQ(g_iBusy, 0);
+        EXPECT_FALSE(isOpen(path));
+    }
+}
+
+TEST_F(FirmwareFailure, BoardThatStopsAnsweringIsGivenUpOnWithinTheAnswerWait) {
+    board.setBootloaderSilentFrom(2);
+    const std::string path = writeFile(kFile);
+    const auto start = std::chrono::steady_clock::now();
+    upgrade(path);
+    const double seconds = SecondsSince(start);
+
+    // The presence test's 2 s, then 2 s for the first answer byte of line 2.
+    EXPECT_GT(seconds, 3.9);
+    EXPECT_LT(seconds, 5.5);
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Error");
+    EXPECT_EQ(popups.popups[0].message, "PICFirmwareUpgrade: the bootloader stopped answering");
+    EXPECT_EQ(lastMonitorLine(), "ERROR: No bootloader answer to line 2");
+    EXPECT_EQ(board.bootloaderLines(), Lines(kRecords.begin(), kRecords.begin() + 2));
+    EXPECT_EQ(g_iBusy, 0);
+    EXPECT_FALSE(isOpen(path));
+}
+
+class FirmwareScriptedLine : public FirmwareTest {
+  protected:
+    static constexpr int kScriptedPort = 9;
+    void SetUp() override {
+        FirmwareTest::SetUp();
+        line = OpenScriptedPort(kScriptedPort);
+        ASSERT_NE(line, nullptr);
+        g_iCom_port_num = kScriptedPort;
+    }
+    void TearDown() override {
+        CloseCom(kScriptedPort);
+        FirmwareTest::TearDown();
+    }
+    std::vector<uint8_t> written() const { return line->written; }
+    std::shared_ptr<ScriptedLine> line;
+};
+
+TEST_F(FirmwareScriptedLine, PresenceTestNeedsXoffAckXonInThatOrderAmongOtherBytes) {
+    line->answers = {{0x06, 0x13, 0x11}};
+    const std::string path = writeFile(kEndOfFileRecord + "\n");
+    upgrade(path);
+    EXPECT_EQ(monitorLines(), (Lines{"Starting Firmware Upgrade", "Sending test character",
+                                     "ERROR: Timed out on GetInQLen"}));
+    EXPECT_EQ(written(), std::vector<uint8_t>{0x0D});
+    EXPECT_TRUE(popups.popups.empty());
+    EXPECT_EQ(g_iBusy, 0);
+    EXPECT_FALSE(isOpen(path));
+
+    line->written.clear();
+    line->answers = {{0x13, 0x13, 0x06, 0x11}};
+    upgrade(writeFile(kEndOfFileRecord + "\n"));
+    EXPECT_TRUE(Contains(monitorLines(), "PIC is ready for upgrade, sending data"));
+    EXPECT_EQ(lastMonitorLine(), "Data successfully sent");
+    EXPECT_EQ(written(), OnTheWire(kEndOfFileRecord + "\n"));
+}
+
+TEST_F(FirmwareScriptedLine, OutputQueueThatStopsDrainingEndsTheTransfer) {
+    line->drainingBytes = 3;  // the presence test's CR and two characters
+    const std::string path = writeFile(kEndOfFileRecord + "\n");
+    const auto start = std::chrono::steady_clock::now();
+    upgrade(path);
+
+    EXPECT_LT(SecondsSince(start), 4.0);
+    EXPECT_EQ(written().size(), 4u);  // nothing after the byte that stayed
+    EXPECT_EQ(lastMonitorLine(), "ERROR: Output queue was not emptied on line 1");
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].message, "PICFirmwareUpgrade: the serial port stopped sending");
+    EXPECT_EQ(g_iBusy, 0);
+    EXPECT_FALSE(isOpen(path));
+}
