@@ -22,13 +22,6 @@ protected:
         GetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, label);
         return label;
     }
-    Lines messages() {
-        Lines out;
-        for (const std::string& line : monitorLines())
-            if (line.rfind("TX: ", 0) != 0 && line.rfind("RX: ", 0) != 0 && line.rfind("       ", 0) != 0)
-                out.push_back(line);
-        return out;
-    }
 };
 
 }  // namespace

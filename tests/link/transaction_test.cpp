@@ -21,14 +21,6 @@ protected:
         BoardTest::SetUp();
         connectQuickly();
     }
-    // The monitor without the frame dumps.
-    Lines messages() {
-        Lines out;
-        for (const std::string& line : monitorLines())
-            if (line.rfind("TX: ", 0) != 0 && line.rfind("RX: ", 0) != 0 && line.rfind("       ", 0) != 0)
-                out.push_back(line);
-        return out;
-    }
 };
 
 }  // namespace

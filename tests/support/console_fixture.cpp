@@ -76,6 +76,14 @@ std::vector<std::string> ConsoleTest::monitorLines() {
     return lines;
 }
 
+std::vector<std::string> ConsoleTest::messages() {
+    std::vector<std::string> out;
+    for (const std::string& line : monitorLines())
+        if (line.rfind("TX: ", 0) != 0 && line.rfind("RX: ", 0) != 0 && line.rfind("       ", 0) != 0)
+            out.push_back(line);
+    return out;
+}
+
 std::string ConsoleTest::lastMonitorLine() {
     auto lines = monitorLines();
     return lines.empty() ? std::string() : lines.back();

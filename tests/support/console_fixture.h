@@ -24,6 +24,8 @@ protected:
     std::string text(int control);
     std::vector<std::string> monitorLines();
     std::string lastMonitorLine();
+    // The monitor's lines without the frame dumps ("TX: ", "RX: " and their words).
+    std::vector<std::string> messages();
 
     PopupRecorder popups;
 };
