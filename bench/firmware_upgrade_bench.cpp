@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Tarviktest.h"
+#include "bench/bench_console.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "boardsim/board.h"
@@ -135,17 +136,8 @@ BENCHMARK(TransferOnly)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
-    if (InitCVIRTE(0, argv, 0) == 0) return 1;
-    g_hmainPanel = LoadPanel(0, "Tarviktest.uir", PANEL);
-    if (g_hmainPanel < 0) {
-        std::fprintf(stderr, "run from the build folder: %s\n", GetUILErrorDetail());
-        return 1;
-    }
-    DisplayPanel(g_hmainPanel);
-    init();
-    CreateGUI();
+    if (!StartBenchConsole(argv)) return 1;
 
     boardsim::Board board;
     std::string error;

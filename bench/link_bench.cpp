@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Tarviktest.h"
+#include "bench/bench_console.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "boardsim/board.h"
@@ -85,16 +86,8 @@ double medianPyserialMicros(const std::string& script, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
-    if (InitCVIRTE(0, argv, 0) == 0) return 1;
-    g_hmainPanel = LoadPanel(0, "Tarviktest.uir", PANEL);
-    if (g_hmainPanel < 0) {
-        std::fprintf(stderr, "run from the build folder: %s\n", GetUILErrorDetail());
-        return 1;
-    }
-    init();
-    CreateGUI();
+    if (!StartBenchConsole(argv)) return 1;
     boardsim::Board board;
     std::string error;
     if (!board.start(&error)) {

@@ -1,0 +1,23 @@
+#include "bench/bench_console.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "runtime/cvirte.h"
+#include "runtime/userint.h"
+
+bool StartBenchConsole(char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (InitCVIRTE(0, argv, 0) == 0) return false;
+    g_hmainPanel = LoadPanel(0, "Tarviktest.uir", PANEL);
+    if (g_hmainPanel < 0) {
+        std::fprintf(stderr, "run from the build folder: %s\n", GetUILErrorDetail());
+        return false;
+    }
+    DisplayPanel(g_hmainPanel);
+    init();
+    CreateGUI();
+    return true;
+}

@@ -1,0 +1,7 @@
+#pragma once
+// Start-up shared by the benchmarks: the engine on Qt's offscreen platform and
+// the main panel as main() prepares it.
+
+// Returns false, with the reason on stderr, when the engine or the panel
+// cannot be had (run benchmarks from the build folder, next to the panel file).
+bool StartBenchConsole(char** argv);
