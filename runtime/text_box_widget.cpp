@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace tarvik::rt {
@@ -24,8 +25,11 @@ TextBoxWidget::TextBoxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
-            QOverload<>::of(&QWidget::update));
+    // The operator's scrolling moves the first visible line.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        firstLine_ = value;
+        viewport()->update();
+    });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
             QOverload<>::of(&QWidget::update));
 }
@@ -42,7 +46,7 @@ void TextBoxWidget::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         cacheFontMetrics();
-        updateScrollRanges();
+        syncScrollBars();
     }
 }
 
@@ -61,14 +65,34 @@ void TextBoxWidget::noteWidth(const QString& text) {
     if (text.size() > widestChars_) widestChars_ = static_cast<int>(text.size());
 }
 
-void TextBoxWidget::updateScrollRanges() {
+int TextBoxWidget::lastFirstLine() const { return std::max(0, lineCount() - visibleLines()); }
+
+// Every range change of a scroll bar makes the scroll area lay itself out
+// again, which would cost far more than the append itself. The box keeps its
+// own first line and brings the scroll bars up to date once per pass of the
+// event loop.
+void TextBoxWidget::scheduleSync() {
+    viewport()->update();
+    if (syncPending_) return;
+    syncPending_ = true;
+    QMetaObject::invokeMethod(this, &TextBoxWidget::syncScrollBars, Qt::QueuedConnection);
+}
+
+void TextBoxWidget::syncScrollBars() {
+    syncPending_ = false;
+    firstLine_ = std::clamp(firstLine_, 0, lastFirstLine());
     QScrollBar* v = verticalScrollBar();
-    v->setRange(0, std::max(0, lineCount() - visibleLines()));
-    v->setPageStep(visibleLines());
-    int contentWidth = widestChars_ * charWidth_ + 2 * kMargin;
+    const QSignalBlocker quiet(v);
+    if (v->maximum() != lastFirstLine()) v->setRange(0, lastFirstLine());
+    if (v->pageStep() != visibleLines()) v->setPageStep(visibleLines());
+    v->setValue(firstLine_);
+    const int contentWidth = widestChars_ * charWidth_ + 2 * kMargin;
     QScrollBar* h = horizontalScrollBar();
-    h->setRange(0, std::max(0, contentWidth - viewport()->width()));
-    h->setPageStep(viewport()->width());
+    const int lastLeft = std::max(0, contentWidth - viewport()->width());
+    if (h->maximum() != lastLeft) h->setRange(0, lastLeft);
+    if (h->pageStep() != viewport()->width()) h->setPageStep(viewport()->width());
+    v->update();
+    viewport()->update();
 }
 
 bool TextBoxWidget::insertLine(int index, const QString& text) {
@@ -81,8 +105,7 @@ bool TextBoxWidget::insertLine(int index, const QString& text) {
         if (cursor_ >= index) ++cursor_;
     }
     noteWidth(text);
-    updateScrollRanges();
-    viewport()->update();
+    scheduleSync();
     return true;
 }
 
@@ -90,8 +113,7 @@ bool TextBoxWidget::replaceLine(int index, const QString& text) {
     if (index < 0 || index >= lineCount()) return false;
     lines_[static_cast<size_t>(index)] = text;
     noteWidth(text);
-    updateScrollRanges();
-    viewport()->update();
+    scheduleSync();
     return true;
 }
 
@@ -106,15 +128,15 @@ void TextBoxWidget::reset(const QString& text) {
             noteWidth(part);
         }
     }
-    verticalScrollBar()->setValue(0);
-    updateScrollRanges();
-    viewport()->update();
+    firstLine_ = 0;
+    scheduleSync();
 }
 
-int TextBoxWidget::firstVisibleLine() const { return verticalScrollBar()->value(); }
+int TextBoxWidget::firstVisibleLine() const { return firstLine_; }
 
 void TextBoxWidget::setFirstVisibleLine(int line) {
-    verticalScrollBar()->setValue(std::clamp(line, 0, verticalScrollBar()->maximum()));
+    firstLine_ = std::clamp(line, 0, lastFirstLine());
+    scheduleSync();
 }
 
 QString TextBoxWidget::selectedText() const {
@@ -162,7 +184,7 @@ void TextBoxWidget::paintEvent(QPaintEvent*) {
 
 void TextBoxWidget::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    updateScrollRanges();
+    syncScrollBars();
 }
 
 void TextBoxWidget::mousePressEvent(QMouseEvent* event) {

@@ -45,7 +45,9 @@ private:
     int visibleLines() const;
     int lineAt(int y) const;
     void noteWidth(const QString& text);
-    void updateScrollRanges();
+    int lastFirstLine() const;
+    void scheduleSync();
+    void syncScrollBars();
     void copySelection() const;
     bool hasSelection() const { return anchor_ >= 0; }
 
@@ -56,6 +58,8 @@ private:
     int charWidth_ = 1;
     int ascent_ = 0;
     int widestChars_ = 0;
+    int firstLine_ = 0;
+    bool syncPending_ = false;
     int anchor_ = -1;  // selection: lines between anchor_ and cursor_, both included
     int cursor_ = -1;
 };
