@@ -447,6 +447,8 @@ int GetPanelAttribute(int panel, int attribute, char* buffer, std::size_t size) 
 int SavePanelImage(int panel, const char* pngPath) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
+    // Pending layout work (scroll bars catching up with new lines) first.
+    QCoreApplication::sendPostedEvents();
     if (!pngPath || !p->root->grab().save(QString::fromUtf8(pngPath), "PNG"))
         return UiFail(UIE_BAD_FILE, QStringLiteral("cannot write the image %1").arg(pngPath ? pngPath : ""));
     return 0;
