@@ -8,7 +8,7 @@
 
 #define CONTROL(id, style, type, callback, label) {id, #id, style, type, callback, label}
 
-const PanelControlSpec g_mainPanelControls[] = {
+const PanelControlEntry g_mainPanelControls[] = {
     CONTROL(PANEL_COM_PORT, CTRL_NUMERIC, VAL_INTEGER, "", "COM port"),
     CONTROL(PANEL_DAC_CONTROL_VOLTAGE1, CTRL_NUMERIC, VAL_FLOAT, "", "Control voltage 1"),
     CONTROL(PANEL_DAC_VOLT1, CTRL_NUMERIC, VAL_FLOAT, "", ""),
@@ -63,22 +63,22 @@ const int g_mainPanelControlCount = sizeof g_mainPanelControls / sizeof g_mainPa
 int CheckMainPanel(int panel, char* why, std::size_t size) {
     char text[256];
     for (int i = 0; i < g_mainPanelControlCount; ++i) {
-        const PanelControlSpec& spec = g_mainPanelControls[i];
+        const PanelControlEntry& entry = g_mainPanelControls[i];
         int style = 0, type = 0;
-        if (GetCtrlAttribute(panel, spec.id, ATTR_CTRL_STYLE, &style) < 0) {
-            std::snprintf(why, size, "the panel has no control %s (id %d)", spec.constant, spec.id);
+        if (GetCtrlAttribute(panel, entry.id, ATTR_CTRL_STYLE, &style) < 0) {
+            std::snprintf(why, size, "the panel has no control %s (id %d)", entry.constant, entry.id);
             return 0;
         }
-        GetCtrlAttribute(panel, spec.id, ATTR_DATA_TYPE, &type);
-        if (style != spec.style || type != spec.dataType) {
+        GetCtrlAttribute(panel, entry.id, ATTR_DATA_TYPE, &type);
+        if (style != entry.style || type != entry.dataType) {
             std::snprintf(why, size, "control %s (id %d) is not of the kind the program needs",
-                          spec.constant, spec.id);
+                          entry.constant, entry.id);
             return 0;
         }
-        GetCtrlAttribute(panel, spec.id, ATTR_CALLBACK_NAME, text);
-        if (std::strcmp(text, spec.callback) != 0) {
-            std::snprintf(why, size, "control %s must have the callback '%s', not '%s'", spec.constant,
-                          spec.callback, text);
+        GetCtrlAttribute(panel, entry.id, ATTR_CALLBACK_NAME, text);
+        if (std::strcmp(text, entry.callback) != 0) {
+            std::snprintf(why, size, "control %s must have the callback '%s', not '%s'", entry.constant,
+                          entry.callback, text);
             return 0;
         }
     }

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-struct PanelControlSpec {
+struct PanelControlEntry {
     int id;
     const char* constant;  // PANEL_ name
     int style;             // CTRL_ value
@@ -13,7 +13,7 @@ struct PanelControlSpec {
     const char* label;     // the text that names it on screen
 };
 
-extern const PanelControlSpec g_mainPanelControls[];
+extern const PanelControlEntry g_mainPanelControls[];
 extern const int g_mainPanelControlCount;
 
 // Checks the loaded main panel against the table. Returns 1 when every control

@@ -5,6 +5,7 @@
 
 #include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "boardsim/board.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 
@@ -20,4 +21,11 @@ bool StartBenchConsole(char** argv) {
     init();
     CreateGUI();
     return true;
+}
+
+bool StartBenchBoard(boardsim::Board& board) {
+    std::string error;
+    if (board.start(&error)) return true;
+    std::fprintf(stderr, "no virtual board: %s\n", error.c_str());
+    return false;
 }

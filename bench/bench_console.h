@@ -5,3 +5,9 @@
 // Returns false, with the reason on stderr, when the engine or the panel
 // cannot be had (run benchmarks from the build folder, next to the panel file).
 bool StartBenchConsole(char** argv);
+
+namespace boardsim {
+class Board;
+}
+// Starts the virtual board; false with the reason on stderr.
+bool StartBenchBoard(boardsim::Board& board);

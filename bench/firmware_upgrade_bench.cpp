@@ -140,11 +140,7 @@ int main(int argc, char** argv) {
     if (!StartBenchConsole(argv)) return 1;
 
     boardsim::Board board;
-    std::string error;
-    if (!board.start(&error)) {
-        std::fprintf(stderr, "virtual board: %s\n", error.c_str());
-        return 1;
-    }
+    if (!StartBenchBoard(board)) return 1;
     g_board = &board;
     g_iCom_port_num = kPort;
     if (OpenComConfig(kPort, board.devicePath().c_str(), 38400, 0, 8, 1, 512, 512) != 0) return 1;

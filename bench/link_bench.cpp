@@ -89,11 +89,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (!StartBenchConsole(argv)) return 1;
     boardsim::Board board;
-    std::string error;
-    if (!board.start(&error)) {
-        std::fprintf(stderr, "no virtual board: %s\n", error.c_str());
-        return 1;
-    }
+    if (!StartBenchBoard(board)) return 1;
     g_board = &board;
     benchmark::RunSpecifiedBenchmarks();
 

@@ -35,16 +35,16 @@ int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
                       const char* fileTypeList, const char* title, int, int, int, int,
                       int, char* pathBuffer, std::size_t pathSize) {
     if (!pathBuffer || pathSize == 0) return UiFail(UIE_BUFFER_TOO_SMALL, "no path buffer");
-    std::string spec = defaultFileSpec ? defaultFileSpec : "";
+    std::string fileSpec = defaultFileSpec ? defaultFileSpec : "";
     std::string heading = title ? title : "";
     std::optional<std::string> chosen;
     if (g_popupHandler) {
-        chosen = g_popupHandler->fileSelectPopup(heading, spec);
+        chosen = g_popupHandler->fileSelectPopup(heading, fileSpec);
     } else {
         if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
         // "*.hex;*.txt;" becomes the dialog's filter "*.hex *.txt".
         QString patterns = QString::fromUtf8(fileTypeList && *fileTypeList ? fileTypeList
-                                                                            : spec.c_str());
+                                                                            : fileSpec.c_str());
         patterns.replace(';', ' ');
         QString filter = QStringLiteral("(%1);;All files (*)").arg(patterns.trimmed());
         QString path = QFileDialog::getOpenFileName(

@@ -133,16 +133,16 @@ TEST_F(MainPanelTest, PanelFileMatchesTheProgramsTable) {
     char why[256] = "";
     EXPECT_EQ(CheckMainPanel(g_hmainPanel, why, sizeof why), 1) << why;
     for (int i = 0; i < g_mainPanelControlCount; ++i) {
-        const PanelControlSpec& spec = g_mainPanelControls[i];
-        SCOPED_TRACE(spec.constant);
+        const PanelControlEntry& entry = g_mainPanelControls[i];
+        SCOPED_TRACE(entry.constant);
         char name[128];
-        ASSERT_EQ(GetCtrlAttribute(g_hmainPanel, spec.id, ATTR_CONSTANT_NAME, name), 0);
-        EXPECT_STREQ(name, spec.constant);
-        if (*spec.label) {
+        ASSERT_EQ(GetCtrlAttribute(g_hmainPanel, entry.id, ATTR_CONSTANT_NAME, name), 0);
+        EXPECT_STREQ(name, entry.constant);
+        if (*entry.label) {
             char label[128];
-            GetCtrlAttribute(g_hmainPanel, spec.id, ATTR_LABEL_TEXT, label);
-            EXPECT_STREQ(label, spec.label);
-            EXPECT_EQ(accessibleName(spec.id), spec.label);
+            GetCtrlAttribute(g_hmainPanel, entry.id, ATTR_LABEL_TEXT, label);
+            EXPECT_STREQ(label, entry.label);
+            EXPECT_EQ(accessibleName(entry.id), entry.label);
         }
     }
     EXPECT_EQ(accessibleName(PANEL_SERIAL_WINDOW), "Serial monitor");

@@ -22,8 +22,8 @@ public:
         popups.push_back({title, message});
     }
     std::optional<std::string> fileSelectPopup(const std::string& title,
-                                               const std::string& spec) override {
-        fileDialogs.push_back({title, spec});
+                                               const std::string& fileSpec) override {
+        fileDialogs.push_back({title, fileSpec});
         if (fileAnswers.empty()) return std::nullopt;
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
@@ -31,6 +31,6 @@ public:
     }
 
     std::vector<RecordedPopup> popups;
-    std::vector<RecordedPopup> fileDialogs;  // title and file spec asked for
+    std::vector<RecordedPopup> fileDialogs;  // title and file pattern asked for
     std::deque<std::optional<std::string>> fileAnswers;
 };
