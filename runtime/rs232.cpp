@@ -1,6 +1,8 @@
 #include "runtime/rs232.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,6 +17,7 @@ constexpr double kDefaultTimeoutSeconds = 10.0;
 
 struct OpenPort {
     std::unique_ptr<SerialBackend> backend;
+    std::string path;
     double timeoutSeconds = kDefaultTimeoutSeconds;
 };
 
@@ -23,13 +26,18 @@ std::map<int, OpenPort>& ports() {
     return table;
 }
 
+// The system's words for each port's last open failure or vanished device.
+std::map<int, std::string>& reasons() {
+    static std::map<int, std::string> table;
+    return table;
+}
+
 SerialBackendFactory& factory() {
     static SerialBackendFactory f;
     return f;
 }
 
-// Reports a failure through the library-error channel and passes the code on.
-int fail(const char* function, int port, int code, const std::string& what = {}) {
+const char* meaningOf(int code) {
     static const char* const kMeaning[] = {"",
                                            "unknown error",
                                            "invalid port number",
@@ -37,11 +45,29 @@ int fail(const char* function, int port, int code, const std::string& what = {})
                                            "cannot open port",
                                            "unsupported setting",
                                            "device failed or vanished",
-                                           "time-out"};
+                                           "time-out",
+                                           "no such device",
+                                           "permission denied",
+                                           "in use by another program",
+                                           "not a serial device"};
+    constexpr int kCount = static_cast<int>(sizeof kMeaning / sizeof kMeaning[0]);
+    // Codes are negative; anything outside the table is "unknown error".
+    return (code < 0 && -code < kCount) ? kMeaning[-code] : kMeaning[-COM_ERR_UNKNOWN];
+}
+
+// Reports a failure through the library-error channel and passes the code on.
+int fail(const char* function, int port, int code, const std::string& what = {}) {
     std::string text = "COM" + std::to_string(port) + ": ";
-    text += what.empty() ? kMeaning[-code] : what;
+    text += what.empty() ? meaningOf(code) : what;
     ReportLibraryError(function, text);
     return code;
+}
+
+void copyText(const std::string& text, char* buffer, int size) {
+    if (!buffer || size <= 0) return;
+    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
 }
 
 OpenPort* find(int port) {
@@ -51,7 +77,9 @@ OpenPort* find(int port) {
 
 }  // namespace
 
-void SetSerialBackendFactory(SerialBackendFactory f) { factory() = std::move(f); }
+void SetSerialBackendFactory(SerialBackendFactory f) {
+    factory() = std::move(f);
+}
 
 std::string ComPortPath(int port) {
     std::string variable = "TARVIK_COM" + std::to_string(port);
@@ -59,16 +87,18 @@ std::string ComPortPath(int port) {
     return "/dev/ttyS" + std::to_string(port - 1);
 }
 
-void CloseAllComPorts() { ports().clear(); }
+void CloseAllComPorts() {
+    ports().clear();
+}
 
 }  // namespace tarvik::rt
 
 using namespace tarvik::rt;
 
 // Looks up an open port or returns from the calling function with the error.
-#define OPEN_PORT_OR_FAIL(function, port)                                               \
+#define OPEN_PORT_OR_FAIL(function, port)                                                   \
     if ((port) < 1 || (port) > COM_MAX_PORT) return fail(function, port, COM_ERR_BAD_PORT); \
-    OpenPort* open = find(port);                                                        \
+    OpenPort* open = find(port);                                                            \
     if (!open) return fail(function, port, COM_ERR_NOT_OPEN)
 
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
@@ -78,18 +108,30 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     if (inputQueueSize < 0 || outputQueueSize < 0)
         return fail("OpenComConfig", port, COM_ERR_BAD_SETTING);
     OpenPort* open = find(port);
+    // A device that came back after an unplug is a new device: the old
+    // descriptor stays hung up for good, so configuring it would only fail.
+    if (open && open->backend->checkPresent(nullptr) < 0) {
+        ports().erase(port);
+        open = nullptr;
+    }
     if (!open) {
         std::string path = (deviceName && *deviceName) ? deviceName : ComPortPath(port);
-        std::string error;
+        OpenFailure failure;
         std::unique_ptr<SerialBackend> backend =
-            factory() ? factory()(port, path, &error) : OpenTermiosBackend(path, &error);
-        if (!backend) return fail("OpenComConfig", port, COM_ERR_OPEN_FAILED, error);
+            factory() ? factory()(port, path, &failure) : OpenTermiosBackend(path, &failure);
+        if (!backend) {
+            const int code = failure.code < 0 ? failure.code : COM_ERR_OPEN_FAILED;
+            reasons()[port] = failure.reason.empty() ? meaningOf(code) : failure.reason;
+            return fail("OpenComConfig", port, code, path + ": " + reasons()[port]);
+        }
         open = &ports()[port];
         open->backend = std::move(backend);
+        open->path = path;
     }
     int r = open->backend->configure(baudRate, parity, dataBits, stopBits);
     if (r < 0) {
         ports().erase(port);
+        reasons()[port] = meaningOf(r);
         return fail("OpenComConfig", port, r);
     }
     open->backend->setHardwareHandshake(false);
@@ -101,6 +143,34 @@ int CloseCom(int port) {
     (void)open;
     ports().erase(port);
     return 0;
+}
+
+int GetComPortDevice(int port, char* path, int size) {
+    if (port < 1 || port > COM_MAX_PORT) {
+        copyText("", path, size);
+        return COM_ERR_BAD_PORT;
+    }
+    const OpenPort* open = find(port);
+    copyText(open ? open->path : ComPortPath(port), path, size);
+    return 0;
+}
+
+int GetComErrorReason(int port, char* reason, int size) {
+    if (port < 1 || port > COM_MAX_PORT) {
+        copyText("", reason, size);
+        return COM_ERR_BAD_PORT;
+    }
+    auto it = reasons().find(port);
+    copyText(it == reasons().end() ? std::string() : it->second, reason, size);
+    return 0;
+}
+
+int CheckComDevice(int port) {
+    OPEN_PORT_OR_FAIL("CheckComDevice", port);
+    std::string reason;
+    if (open->backend->checkPresent(&reason) == 0) return 0;
+    reasons()[port] = reason.empty() ? meaningOf(COM_ERR_IO) : reason;
+    return fail("CheckComDevice", port, COM_ERR_IO, open->path + ": " + reasons()[port]);
 }
 
 int SetComTime(int port, double timeoutSeconds) {
@@ -144,7 +214,8 @@ int GetOutQLen(int port) {
 int ComWrt(int port, const void* buffer, int count) {
     OPEN_PORT_OR_FAIL("ComWrt", port);
     if (count < 0 || (count > 0 && !buffer)) return fail("ComWrt", port, COM_ERR_BAD_SETTING);
-    int r = open->backend->write(static_cast<const std::uint8_t*>(buffer), count, open->timeoutSeconds);
+    int r =
+        open->backend->write(static_cast<const std::uint8_t*>(buffer), count, open->timeoutSeconds);
     return r < 0 ? fail("ComWrt", port, r) : r;
 }
 

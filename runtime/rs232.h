@@ -6,21 +6,43 @@
 
 enum {
     COM_ERR_UNKNOWN = -1,
-    COM_ERR_BAD_PORT = -2,     // number out of 1..COM_MAX_PORT
+    COM_ERR_BAD_PORT = -2,  // number out of 1..COM_MAX_PORT
     COM_ERR_NOT_OPEN = -3,
-    COM_ERR_OPEN_FAILED = -4,  // absent, busy, not a serial device
-    COM_ERR_BAD_SETTING = -5,  // unsupported baud rate, parity, sizes
-    COM_ERR_IO = -6,           // the device failed or vanished
-    COM_ERR_TIMEOUT = -7,      // ComRdByte: no byte within the port time-out
+    COM_ERR_OPEN_FAILED = -4,    // cannot open, for none of the reasons below
+    COM_ERR_BAD_SETTING = -5,    // unsupported baud rate, parity, sizes
+    COM_ERR_IO = -6,             // the device failed or vanished
+    COM_ERR_TIMEOUT = -7,        // ComRdByte: no byte within the port time-out
+    COM_ERR_NO_DEVICE = -8,      // open: nothing at the path (absent, unplugged, no UART)
+    COM_ERR_NO_PERMISSION = -9,  // open: the user may not open the device
+    COM_ERR_IN_USE = -10,        // open: another program (or console) holds the device
+    COM_ERR_NOT_SERIAL = -11,    // open: the path is no serial device
 };
 enum { COM_MAX_PORT = 999 };
 
 // Opens (or, when this process holds it already, re-configures) the port:
-// raw, no software flow control, no hardware handshake, exclusive.
-// deviceName "" means the port's mapped device. Returns 0 or negative.
+// raw, no software flow control, no hardware handshake, exclusive to this
+// process for every user, root included (TIOCEXCL and flock). A held port
+// whose device has vanished is dropped and its path opened afresh.
+// deviceName "" means the port's mapped device. Returns 0 or negative; after a
+// failure the port is closed and GetComErrorReason says why.
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize);
+// Closes the port: its device gets back the terminal settings it had before
+// OpenComConfig, and the lock is released. Returns 0, or COM_ERR_NOT_OPEN.
 int CloseCom(int port);
+// Copies the device path of the port into path (at most size-1 characters and
+// a NUL, cut if longer): the path it was opened on, or for a port not open the
+// path it maps to. Returns 0, or COM_ERR_BAD_PORT (path then empty).
+int GetComPortDevice(int port, char* path, int size);
+// Copies the system's words for the port's last open failure or vanished
+// device ("Permission denied", "Input/output error") into reason, as above;
+// empty when nothing failed yet. Returns 0, or COM_ERR_BAD_PORT.
+int GetComErrorReason(int port, char* reason, int size);
+// Whether the device behind the open port is still there, found without
+// reading a byte or waiting: 0 while it is; COM_ERR_IO once it has vanished
+// (GetComErrorReason then says why; the port stays open until closed);
+// COM_ERR_NOT_OPEN or COM_ERR_BAD_PORT.
+int CheckComDevice(int port);
 // Read and write time-out of the port, seconds (default 10 s).
 int SetComTime(int port, double timeoutSeconds);
 // mode 0: no hardware handshake; 1: CTS/RTS handshake.

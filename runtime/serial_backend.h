@@ -1,6 +1,7 @@
 #pragma once
 // The device behind a numbered port. The engine uses termios devices; tests may
 // give it a backend of their own (for example one that injects faults).
+// Internal to runtime/ and the tests.
 
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,7 @@
 namespace tarvik::rt {
 
 class SerialBackend {
-public:
+  public:
     virtual ~SerialBackend() = default;
     // Each returns >= 0 on success, a negative COM_ERR_ code on failure.
     virtual int configure(long baudRate, int parity, int dataBits, int stopBits) = 0;
@@ -25,16 +26,31 @@ public:
     virtual int read(std::uint8_t* data, int count, double timeoutSeconds) = 0;
     virtual int flushInput() = 0;
     virtual int flushOutput() = 0;
+    // Whether the device is still there, found without reading or waiting: 0,
+    // or COM_ERR_IO with the system's words for what happened in *reason.
+    // A stand-in that cannot vanish keeps this default.
+    virtual int checkPresent(std::string* /*reason*/) { return 0; }
 };
 
-// Opens a termios device raw, exclusive and close-on-exec. Null with a message
-// in *error when it cannot be opened or is not a terminal.
-std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, std::string* error);
+// Why a device did not open: a COM_ERR_ code (COM_ERR_NO_DEVICE,
+// COM_ERR_NO_PERMISSION, COM_ERR_IN_USE, COM_ERR_NOT_SERIAL or
+// COM_ERR_OPEN_FAILED) and the system's words ("Permission denied").
+struct OpenFailure {
+    int code = 0;
+    std::string reason;
+};
+
+// Opens a termios device raw, close-on-exec and exclusive: TIOCEXCL, which
+// keeps other users out, and an advisory flock, which keeps out root and any
+// program that honours the convention. The device gets back the settings it
+// had when the backend is destroyed. Null with *failure filled in when the
+// device cannot be opened, is held by another program or is not a terminal.
+std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, OpenFailure* failure);
 
 // How a port number becomes a backend. Null restores the default (termios on
 // the port's mapped device path).
-using SerialBackendFactory =
-    std::function<std::unique_ptr<SerialBackend>(int port, const std::string& path, std::string* error)>;
+using SerialBackendFactory = std::function<std::unique_ptr<SerialBackend>(
+    int port, const std::string& path, OpenFailure* failure)>;
 void SetSerialBackendFactory(SerialBackendFactory factory);
 
 // The device path of port n: $TARVIK_COM<n>, else /dev/ttyS<n-1>.

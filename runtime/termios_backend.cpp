@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -27,23 +28,39 @@ Clock::time_point deadlineAfter(double seconds) {
 
 speed_t speedFor(long baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        case 230400: return B230400;
-        default: return B0;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        default:
+            return B0;
     }
 }
 
 class TermiosBackend : public SerialBackend {
-public:
-    explicit TermiosBackend(int fd) : fd_(fd) {}
-    ~TermiosBackend() override { ::close(fd_); }
+  public:
+    TermiosBackend(int fd, const termios& found) : fd_(fd), found_(found) {}
+    // Puts the device back as it was found. On a vanished device these fail
+    // harmlessly; closing releases the lock either way.
+    ~TermiosBackend() override {
+        tcsetattr(fd_, TCSANOW, &found_);
+        ioctl(fd_, TIOCNXCL);
+        ::close(fd_);
+    }
 
     int configure(long baudRate, int parity, int dataBits, int stopBits) override {
         speed_t speed = speedFor(baudRate);
@@ -106,7 +123,8 @@ public:
             int r = ::poll(&p, 1, millisecondsLeft(deadline));
             if (r == 0) break;
             if (r < 0 && errno != EINTR) return done > 0 ? done : COM_ERR_IO;
-            if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return done > 0 ? done : COM_ERR_IO;
+            if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                return done > 0 ? done : COM_ERR_IO;
         }
         return done;
     }
@@ -139,35 +157,74 @@ public:
     int flushInput() override { return tcflush(fd_, TCIFLUSH) == 0 ? 0 : COM_ERR_IO; }
     int flushOutput() override { return tcflush(fd_, TCOFLUSH) == 0 ? 0 : COM_ERR_IO; }
 
-private:
+    int checkPresent(std::string* reason) override {
+        // A hung-up terminal (USB adapter pulled, pty's far end closed) fails
+        // every ioctl with the reason; a poll flag alone has no words for it.
+        int queued = 0;
+        if (ioctl(fd_, FIONREAD, &queued) != 0) {
+            if (reason) *reason = std::strerror(errno);
+            return COM_ERR_IO;
+        }
+        if (hungUp()) {
+            if (reason) *reason = "the line hung up";
+            return COM_ERR_IO;
+        }
+        return 0;
+    }
+
+  private:
     bool hungUp() const {
         pollfd p{fd_, 0, 0};
         return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
     }
 
     int fd_;
+    termios found_;
 };
+
+// What an errno from open() means for the operator.
+int openFailureCode(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case EIO:  // a ttyS node without a UART behind it
+            return COM_ERR_NO_DEVICE;
+        case EACCES:
+        case EPERM:
+            return COM_ERR_NO_PERMISSION;
+        case EBUSY:  // another user's TIOCEXCL
+            return COM_ERR_IN_USE;
+        case ENOTTY:
+            return COM_ERR_NOT_SERIAL;
+        default:
+            return COM_ERR_OPEN_FAILED;
+    }
+}
+
+std::nullptr_t failOpen(OpenFailure* failure, int code, int error, int fd = -1) {
+    if (failure) *failure = {code, std::strerror(error)};
+    if (fd >= 0) ::close(fd);
+    return nullptr;
+}
 
 }  // namespace
 
-std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, std::string* error) {
+std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, OpenFailure* failure) {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (error) *error = path + ": " + std::strerror(errno);
-        return nullptr;
+        const int error = errno;
+        return failOpen(failure, openFailureCode(error), error);
     }
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        if (error) *error = path + ": not a serial device";
-        ::close(fd);
-        return nullptr;
+    termios found{};
+    if (tcgetattr(fd, &found) != 0) return failOpen(failure, COM_ERR_NOT_SERIAL, errno, fd);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        return failOpen(failure, error == EWOULDBLOCK ? COM_ERR_IN_USE : COM_ERR_OPEN_FAILED, error,
+                        fd);
     }
-    if (ioctl(fd, TIOCEXCL) != 0) {
-        if (error) *error = path + ": cannot get exclusive access: " + std::strerror(errno);
-        ::close(fd);
-        return nullptr;
-    }
-    return std::make_unique<TermiosBackend>(fd);
+    if (ioctl(fd, TIOCEXCL) != 0) return failOpen(failure, COM_ERR_OPEN_FAILED, errno, fd);
+    return std::make_unique<TermiosBackend>(fd, found);
 }
 
 }  // namespace tarvik::rt

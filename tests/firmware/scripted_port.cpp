@@ -48,7 +48,7 @@ class ScriptedBackend : public tarvik::rt::SerialBackend {
 
 std::shared_ptr<ScriptedLine> OpenScriptedPort(int port) {
     auto line = std::make_shared<ScriptedLine>();
-    tarvik::rt::SetSerialBackendFactory([line](int, const std::string&, std::string*) {
+    tarvik::rt::SetSerialBackendFactory([line](int, const std::string&, tarvik::rt::OpenFailure*) {
         return std::make_unique<ScriptedBackend>(line);
     });
     const int opened = OpenComConfig(port, "", 38400, 0, 8, 1, 512, 512);

@@ -18,7 +18,7 @@ namespace {
 
 // Wraps a real device and misbehaves on the way out.
 class FaultyPort : public tarvik::rt::SerialBackend {
-public:
+  public:
     FaultyPort(std::unique_ptr<tarvik::rt::SerialBackend> real, bool refuseWrites, bool neverDrain)
         : real_(std::move(real)), refuseWrites_(refuseWrites), neverDrain_(neverDrain) {}
     int configure(long b, int p, int d, int s) override { return real_->configure(b, p, d, s); }
@@ -28,21 +28,25 @@ public:
     int write(const std::uint8_t* data, int count, double timeout) override {
         return refuseWrites_ ? 0 : real_->write(data, count, timeout);
     }
-    int read(std::uint8_t* data, int count, double timeout) override { return real_->read(data, count, timeout); }
+    int read(std::uint8_t* data, int count, double timeout) override {
+        return real_->read(data, count, timeout);
+    }
     int flushInput() override { return real_->flushInput(); }
     int flushOutput() override { return real_->flushOutput(); }
 
-private:
+  private:
     std::unique_ptr<tarvik::rt::SerialBackend> real_;
     bool refuseWrites_, neverDrain_;
 };
 
 class SendFaultsTest : public BoardTest {
-protected:
+  protected:
     void useFaultyPort(bool refuseWrites, bool neverDrain) {
-        tarvik::rt::SetSerialBackendFactory([=](int, const std::string& path, std::string* error) {
-            auto real = tarvik::rt::OpenTermiosBackend(path, error);
-            return real ? std::make_unique<FaultyPort>(std::move(real), refuseWrites, neverDrain) : nullptr;
+        tarvik::rt::SetSerialBackendFactory([=](int, const std::string& path,
+                                                tarvik::rt::OpenFailure* failure) {
+            auto real = tarvik::rt::OpenTermiosBackend(path, failure);
+            return real ? std::make_unique<FaultyPort>(std::move(real), refuseWrites, neverDrain)
+                        : nullptr;
         });
         connectQuickly();
         tarvik::rt::SetSerialBackendFactory(nullptr);
@@ -70,7 +74,8 @@ TEST_F(SendFaultsTest, OutputQueueThatNeverEmptiesTimesOutOnTicks) {
     g_uiTx_word_buf[0] = 0x42000002;
     g_uiTx_word_buf[1] = AddressWord(1);
     EXPECT_EQ(SendSerialMsg(g_uiTx_word_buf, 2), -3);
-    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double waited =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // More than g_iTimeout_val (2) ticks must pass: the third tick ends the wait.
     EXPECT_GE(waited, (g_iTimeout_val + 1) * interval * 0.95);
     EXPECT_GT(g_iTimer_cnt, g_iTimeout_val);

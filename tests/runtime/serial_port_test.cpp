@@ -1,6 +1,12 @@
 // Numbered serial ports on a pseudo-terminal: every operation, time-outs, and
 // a far end that vanishes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -18,7 +24,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 class SerialPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DisableBreakOnLibraryErrors();
         MapComPort(kPort, pty.slavePath());
@@ -28,6 +34,16 @@ protected:
     void TearDown() override {
         CloseCom(kPort);
         EnableBreakOnLibraryErrors();
+    }
+    static std::string reasonOf(int port) {
+        char reason[128];
+        EXPECT_EQ(GetComErrorReason(port, reason, sizeof reason), 0);
+        return reason;
+    }
+    static std::string deviceOf(int port) {
+        char path[128];
+        EXPECT_EQ(GetComPortDevice(port, path, sizeof path), 0);
+        return path;
     }
     // Waits until the console side sees n bytes queued.
     int waitForInput(int n) {
@@ -89,11 +105,14 @@ TEST_F(SerialPortTest, ReopeningAHeldPortAppliesTheSettingsAgain) {
     EXPECT_EQ(waitForInput(1), 1);
 }
 
-TEST_F(SerialPortTest, BadPortsFailAtOnce) {
+TEST_F(SerialPortTest, BadPortsFailAtOnceAndSayWhy) {
     MapComPort(kPort + 1, "/nonexistent/tty");
-    EXPECT_EQ(OpenComConfig(kPort + 1, "", 38400, 0, 8, 1, 512, 512), COM_ERR_OPEN_FAILED);
+    EXPECT_EQ(OpenComConfig(kPort + 1, "", 38400, 0, 8, 1, 512, 512), COM_ERR_NO_DEVICE);
+    EXPECT_EQ(reasonOf(kPort + 1), "No such file or directory");
     MapComPort(kPort + 2, "/dev/null");  // exists, but is no serial device
-    EXPECT_EQ(OpenComConfig(kPort + 2, "", 38400, 0, 8, 1, 512, 512), COM_ERR_OPEN_FAILED);
+    EXPECT_EQ(OpenComConfig(kPort + 2, "", 38400, 0, 8, 1, 512, 512), COM_ERR_NOT_SERIAL);
+    EXPECT_EQ(reasonOf(kPort + 2), "Inappropriate ioctl for device");
+    EXPECT_EQ(deviceOf(kPort + 2), "/dev/null");
     EXPECT_EQ(OpenComConfig(0, "", 38400, 0, 8, 1, 512, 512), COM_ERR_BAD_PORT);
     EXPECT_EQ(OpenComConfig(COM_MAX_PORT + 1, "", 38400, 0, 8, 1, 512, 512), COM_ERR_BAD_PORT);
     EXPECT_EQ(GetInQLen(kPort + 3), COM_ERR_NOT_OPEN);
@@ -119,13 +138,13 @@ TEST_F(SerialPortTest, AnotherBackendCanStandInForTheDevice) {
         int configure(long, int, int, int) override { return 0; }
         int setHardwareHandshake(bool) override { return 0; }
         int inQueueLength() override { return 0; }
-        int outQueueLength() override { return 3; }  // never drains
+        int outQueueLength() override { return 3; }                         // never drains
         int write(const std::uint8_t*, int, double) override { return 0; }  // refuses
         int read(std::uint8_t*, int, double) override { return 0; }
         int flushInput() override { return 0; }
         int flushOutput() override { return 0; }
     };
-    tarvik::rt::SetSerialBackendFactory([](int, const std::string&, std::string*) {
+    tarvik::rt::SetSerialBackendFactory([](int, const std::string&, tarvik::rt::OpenFailure*) {
         return std::unique_ptr<tarvik::rt::SerialBackend>(new Silent);
     });
     EXPECT_EQ(OpenComConfig(kPort + 4, "", 38400, 0, 8, 1, 512, 512), 0);
@@ -133,4 +152,92 @@ TEST_F(SerialPortTest, AnotherBackendCanStandInForTheDevice) {
     EXPECT_EQ(GetOutQLen(kPort + 4), 3);
     EXPECT_NE(ComWrtByte(kPort + 4, 0x42), 1);
     CloseCom(kPort + 4);
+}
+
+TEST_F(SerialPortTest, APortHeldHereIsInUseForEveryOtherOpener) {
+    // A second console in this process (root or not) is refused.
+    MapComPort(kPort + 1, pty.slavePath());
+    EXPECT_EQ(OpenComConfig(kPort + 1, "", 38400, 0, 8, 1, 512, 512), COM_ERR_IN_USE);
+    EXPECT_FALSE(reasonOf(kPort + 1).empty());
+    // Once closed, the lock is gone: another program can take it.
+    ASSERT_EQ(CloseCom(kPort), 0);
+    int other = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    // ... and while that program holds its lock, the console stays out.
+    EXPECT_EQ(OpenComConfig(kPort, "", 38400, 0, 8, 1, 512, 512), COM_ERR_IN_USE);
+    EXPECT_EQ(reasonOf(kPort), "Resource temporarily unavailable");
+    ::close(other);
+    EXPECT_EQ(OpenComConfig(kPort, "", 38400, 0, 8, 1, 512, 512), 0);
+}
+
+TEST_F(SerialPortTest, ADeviceTheUserMayNotOpenSaysPermissionDenied) {
+    ASSERT_EQ(CloseCom(kPort), 0);
+    ASSERT_EQ(chmod(pty.slavePath().c_str(), 0), 0);
+    // Root opens anything: try as nobody, in a child that touches no toolkit.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (getuid() == 0 && setuid(65534) != 0) _exit(100);
+        tarvik::rt::OpenFailure failure;
+        auto backend = tarvik::rt::OpenTermiosBackend(pty.slavePath(), &failure);
+        _exit(backend ? 101 : -failure.code);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), -COM_ERR_NO_PERMISSION);
+}
+
+TEST_F(SerialPortTest, ClosingPutsTheDeviceBackAsItWasFound) {
+    ASSERT_EQ(CloseCom(kPort), 0);
+    int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    termios before{};
+    ASSERT_EQ(tcgetattr(fd, &before), 0);
+    before.c_lflag |= ICANON | ECHO;
+    before.c_iflag |= IXON;
+    cfsetispeed(&before, B9600);
+    cfsetospeed(&before, B9600);
+    ASSERT_EQ(tcsetattr(fd, TCSANOW, &before), 0);
+
+    ASSERT_EQ(OpenComConfig(kPort, "", 38400, 0, 8, 1, 512, 512), 0);
+    termios during{};
+    ASSERT_EQ(tcgetattr(fd, &during), 0);
+    EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_EQ(during.c_iflag & IXON, 0u);
+    EXPECT_EQ(cfgetospeed(&during), speed_t(B38400));
+
+    ASSERT_EQ(CloseCom(kPort), 0);
+    termios after{};
+    ASSERT_EQ(tcgetattr(fd, &after), 0);
+    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), tcflag_t(ICANON | ECHO));
+    EXPECT_EQ(after.c_iflag & IXON, tcflag_t(IXON));
+    EXPECT_EQ(cfgetospeed(&after), speed_t(B9600));
+    ::close(fd);
+    EXPECT_EQ(CloseCom(kPort), COM_ERR_NOT_OPEN);
+}
+
+TEST_F(SerialPortTest, AVanishedDeviceIsNoticedWithoutReadingAndReopenedAfresh) {
+    EXPECT_EQ(CheckComDevice(kPort), 0);
+    pty.write({0x11, 0x22});
+    ASSERT_EQ(waitForInput(2), 2);
+    // Looking does not take the bytes a transaction waits for.
+    EXPECT_EQ(CheckComDevice(kPort), 0);
+    EXPECT_EQ(GetInQLen(kPort), 2);
+    EXPECT_EQ(deviceOf(kPort), pty.slavePath());
+
+    pty.hangUp();
+    EXPECT_EQ(CheckComDevice(kPort), COM_ERR_IO);
+    EXPECT_EQ(reasonOf(kPort), "Input/output error");
+    EXPECT_EQ(CheckComDevice(kPort + 5), COM_ERR_NOT_OPEN);
+
+    // The device is back (a new line on the same COM number): one open does it.
+    PtyPair back;
+    MapComPort(kPort, back.slavePath());
+    ASSERT_EQ(OpenComConfig(kPort, "", 38400, 0, 8, 1, 512, 512), 0);
+    EXPECT_EQ(CheckComDevice(kPort), 0);
+    EXPECT_EQ(deviceOf(kPort), back.slavePath());
+    back.write({0x55});
+    EXPECT_EQ(waitForInput(1), 1);
 }
