@@ -22,6 +22,12 @@ void Engine::receive(uint8_t byte, double seconds, std::vector<Transmission>& ou
 }
 
 void Engine::expire(double seconds, std::vector<Transmission>& out) {
+    if (nextChatter_ && !faults_.has(Fault::Kind::Chatter)) nextChatter_.reset();
+    if (nextChatter_ && seconds >= *nextChatter_) {
+        out.push_back({{kTrailingFiller}, seconds, false, std::nullopt, false});
+        // Keeps its rhythm, but never owes a burst after the thread was held up.
+        nextChatter_ = std::max(*nextChatter_ + chatterSeconds_, seconds);
+    }
     if (bootMode_) return;
     const auto dropped = assembler_.expire(seconds);
     const bool loneCarriageReturn =
@@ -34,7 +40,9 @@ void Engine::expire(double seconds, std::vector<Transmission>& out) {
 }
 
 std::optional<double> Engine::nextDeadline() const {
-    return bootMode_ ? std::nullopt : assembler_.stallDeadline();
+    std::optional<double> stall = bootMode_ ? std::nullopt : assembler_.stallDeadline();
+    if (!nextChatter_ || !faults_.has(Fault::Kind::Chatter)) return stall;
+    return stall ? std::min(*stall, *nextChatter_) : *nextChatter_;
 }
 
 void Engine::setBootloaderMode(bool on) {
@@ -46,6 +54,10 @@ void Engine::setBootloaderMode(bool on) {
 void Engine::answerFrame(const frame::FrameAssembler::Frame& f, double seconds,
                          std::vector<Transmission>& out) {
     Delivery d = faults_.deliver(answerRequest(model_, f.words, seconds));
+    if (d.chatterSeconds && !nextChatter_) {
+        chatterSeconds_ = *d.chatterSeconds;
+        nextChatter_ = seconds;
+    }
     const double arrived =
         pacing_ ? std::max(seconds,
                            pacedArrival(f.firstByteSeconds, f.words.size() * frame::kBytesPerWord))

@@ -58,6 +58,10 @@ class Engine {
     bool bootMode_ = false;
     bool autoBoot_ = true;
     bool pacing_ = false;
+    // A chattering board: the next filler byte's time and the spacing; it stops once the fault
+    // is no longer set.
+    std::optional<double> nextChatter_;
+    double chatterSeconds_ = 0;
 };
 
 }  // namespace boardsim

@@ -16,6 +16,7 @@ constexpr int kStatusShift = 8;
 constexpr uint8_t kWrongIdStep = frame::kAnswerFlag + 1;
 // More stray bytes than a whole frame would only slow the tests down.
 constexpr std::size_t kMaxTrailingBytes = frame::kMaxWords * frame::kBytesPerWord;
+constexpr double kMillisecondsPerSecond = 1000.0;
 
 std::size_t clampedBytes(int bytes, std::size_t limit) {
     return std::min<std::size_t>(static_cast<std::size_t>(std::max(bytes, 0)), limit);
@@ -51,6 +52,11 @@ void applyToWords(const Fault& f, std::vector<uint32_t>& words) {
 void FaultSet::set(const Fault& fault) {
     std::erase_if(faults_, [&](const Fault& f) { return f.kind == fault.kind; });
     if (fault.kind != Fault::Kind::None && fault.count != 0) faults_.push_back(fault);
+}
+
+bool FaultSet::has(Fault::Kind kind) const {
+    return std::any_of(faults_.begin(), faults_.end(),
+                       [&](const Fault& f) { return f.kind == kind; });
 }
 
 void FaultSet::clear() {
@@ -95,6 +101,10 @@ Delivery FaultSet::deliver(std::vector<uint32_t> answer) {
     }
     if (const Fault* f = find(Fault::Kind::Delay)) d.delayMs = std::max(f->delayMs, 0);
     d.silent = find(Fault::Kind::Silence) != nullptr;
+    if (const Fault* f = find(Fault::Kind::Chatter)) {
+        d.silent = true;
+        d.chatterSeconds = std::max(f->delayMs, 1) / kMillisecondsPerSecond;
+    }
     return d;
 }
 

@@ -19,7 +19,10 @@ struct Fault {
         BadChecksum,    // checksum byte off by one
         TrailingBytes,  // `bytes` stray bytes after the answer
         ShortAnswer,    // the answer's last `bytes` bytes are never sent
-        HangUp          // `bytes` bytes of the answer are sent, then the line is closed
+        HangUp,         // `bytes` bytes of the answer are sent, then the line is closed
+        // No answer; a filler byte every `delayMs` (1 when 0) for as long as the fault is set
+        // (so give it no count: it stops when cleared).
+        Chatter
     };
     // The first four members keep their order, so positional initialisers stay valid.
     Kind kind = Kind::None;
@@ -44,6 +47,8 @@ struct Delivery {
     std::vector<uint8_t> bytes;
     // Close the line after this many bytes of `bytes` have been sent.
     std::optional<std::size_t> hangUpAfter;
+    // Start sending filler bytes this often, for as long as the fault stays set.
+    std::optional<double> chatterSeconds;
 };
 
 // The active faults. At most one of each kind: setting a kind again replaces it.
@@ -52,6 +57,7 @@ class FaultSet {
     void set(const Fault& fault);
     void clear();
     bool empty() const { return faults_.empty(); }
+    bool has(Fault::Kind kind) const;
 
     // Applies the faults due for this request to `answer` (a sealed frame, host order) and
     // counts the request against each fault's `after` and `count`.

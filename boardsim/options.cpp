@@ -158,6 +158,8 @@ const std::map<std::string_view, Handler>& handlers() {
         {"--trailing", numberFault(Kind::TrailingBytes, kMaxBytesOption, setBytes)},
         {"--short", numberFault(Kind::ShortAnswer, kMaxBytesOption, setBytes)},
         {"--hangup-after", numberFault(Kind::HangUp, kMaxBytesOption, setBytes)},
+        {"--chatter-ms", numberFault(Kind::Chatter, kMaxDelayMs,
+                                     [](Fault& f, long n) { f.delayMs = static_cast<int>(n); })},
         {"--fault-after",
          [](Parser& p) {
              const auto n = p.number(0, kMaxCount);
@@ -253,6 +255,7 @@ Faults (frame answers; combine freely):
   --short N              leave the last N bytes of each answer out
   --hangup-after N       send N bytes of an answer, then hang up the line; the program then
                          makes a new line and points the --link symlink at it
+  --chatter-ms N         never answer; send a stray byte (0xEE) every N ms instead, without end
   --fault-after N        answer the first N requests normally before the faults start
   --fault-count N        faults apply to N requests, then stop (-1 = always, the default)
 

@@ -119,6 +119,20 @@ TEST_F(Faults, HangUpClosesTheLineMidAnswer) {
     EXPECT_EQ(again.read(8), kGood);
 }
 
+TEST_F(Faults, ChatterNeverAnswersAndKeepsTalkingUntilCleared) {
+    bench.board.setFault({.kind = Kind::Chatter, .delayMs = 2});
+    const Bytes stream = readTemperature(40, 2000);
+    ASSERT_EQ(stream.size(), 40u);
+    EXPECT_EQ(stream, Bytes(40, boardsim::kTrailingFiller));
+    // Still talking well after the request, however long one waits.
+    EXPECT_EQ(bench.client.read(20, 2000).size(), 20u);
+
+    bench.board.clearFaults();
+    bench.client.readUntilQuiet(100);
+    EXPECT_TRUE(bench.client.read(1, 100).empty());
+    EXPECT_EQ(readTemperature(), kGood);
+}
+
 // A stop() that waited for the delay would run into the suite's time-out.
 TEST_F(Faults, StopInterruptsALongDelay) {
     bench.board.setFault({.kind = Kind::Delay, .delayMs = 600'000});
