@@ -5,6 +5,7 @@
 #include "app/Tarviktest.h"
 #include "app/serial_monitor.h"
 #include "link/connection.h"
+#include "link/line_guard.h"
 #include "link/transaction.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
@@ -61,6 +62,7 @@ void init(void) {
     g_iSerial_comm_cnt = 0;
     g_iTimer_cnt = 0;
     g_iTimeout_val = 2;
+    ResetLineGuard();
 }
 
 void CreateGUI(void) {

@@ -12,7 +12,7 @@ extern int g_iCidDac_volt1_box[CHANNEL_COUNT];
 extern int g_iCidDac_volt2_box[CHANNEL_COUNT];
 
 // Sets the globals' start-up defaults (not busy, not connected, empty monitor,
-// tick counter 0, drain limit 2 ticks).
+// tick counter 0, drain limit 2 ticks, the line trusted).
 void init(void);
 
 // Titles the main panel and adds the calibration boxes and labels of channels

@@ -3,21 +3,26 @@
 #include <cstdio>
 
 #include "app/serial_monitor.h"
+#include "link/line_guard.h"
 
 unsigned int g_uiTx_word_buf[FRAME_MAX_WORDS];
 unsigned int g_uiRx_word_buf[FRAME_MAX_WORDS];
 int g_iTXCommand_id;
 
-unsigned int AddressWord(int address) { return (static_cast<unsigned int>(address) & 0xFFFFu) << 16; }
+unsigned int AddressWord(int address) {
+    return (static_cast<unsigned int>(address) & 0xFFFFu) << 16;
+}
 
 unsigned int ReverseByteInWord32(unsigned int w) {
-    return ((w & 0xFFu) << 24) | ((w & 0xFF00u) << 8) | ((w & 0xFF0000u) >> 8) | ((w & 0xFF000000u) >> 24);
+    return ((w & 0xFFu) << 24) | ((w & 0xFF00u) << 8) | ((w & 0xFF0000u) >> 8) |
+           ((w & 0xFF000000u) >> 24);
 }
 
 unsigned char ChecksumCount(const unsigned int* words, int count) {
     unsigned char sum = 0;
     for (int i = 0; i < count; ++i)
-        for (int shift = 0; shift < 32; shift += 8) sum = static_cast<unsigned char>(sum + ((words[i] >> shift) & 0xFFu));
+        for (int shift = 0; shift < 32; shift += 8)
+            sum = static_cast<unsigned char>(sum + ((words[i] >> shift) & 0xFFu));
     return sum;
 }
 
@@ -26,5 +31,7 @@ int ProcessFirstWord(void) {
     if (received == g_iTXCommand_id + CMD_RESPONSE_FLAG) return 1;
     std::sprintf(disp_str, "ERROR: rx = %d, tx = %d", received, g_iTXCommand_id);
     LogToWindow(disp_str);
+    // An answer to another request: the one to this request may follow.
+    MarkLineUnsettled(0);
     return -1;
 }

@@ -32,5 +32,5 @@ unsigned int ReverseByteInWord32(unsigned int w);
 unsigned char ChecksumCount(const unsigned int* words, int count);
 
 // 1 when the received header answers g_iTXCommand_id; else logs
-// "ERROR: rx = %d, tx = %d" and returns -1.
+// "ERROR: rx = %d, tx = %d", marks the line unsettled and returns -1.
 int ProcessFirstWord(void);

@@ -13,13 +13,19 @@ namespace {
 constexpr double kTimerIntervalSeconds = 0.25;
 constexpr int kWindowTicks = 2;
 constexpr int kPollsBetweenEvents = 4000;  // events are dispatched every 4001 polls
+double g_secondsPerPoll = 0;
 }  // namespace
+
+double SpeedTestSecondsPerPoll(void) {
+    return g_secondsPerPoll;
+}
 
 int RunSpeedTest(void) {
     int divider = 0, polls = 0;
     g_iTimer_cnt = 0;
     SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, kTimerIntervalSeconds);
     ResetTimer(g_hmainPanel, PANEL_TIMER);
+    const double start = Timer();
     while (g_iTimer_cnt < kWindowTicks) {
         GetInQLen(g_iCom_port_num);
         ++polls;
@@ -28,6 +34,7 @@ int RunSpeedTest(void) {
             ProcessSystemEvents();
         }
     }
+    if (polls > 0) g_secondsPerPoll = (Timer() - start) / polls;
     g_iSpeedCounter = polls;
     return polls;
 }

@@ -5,6 +5,7 @@
 #include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/line_guard.h"
 #include "link/speed_test.h"
 #include "link/tick_clock.h"
 #include "runtime/cvirte.h"
@@ -39,20 +40,37 @@ int sendFailure(const char* format, int result) {
     return result;
 }
 
-// Ends a receive after its lines are logged: lets the monitor show them.
-int receiveFailed() {
+// A port call failed: either the device is gone, which takes the link down
+// with its own lines (true), or the failure is logged as `format` says.
+bool portFailed(const char* format) {
+    if (LinkDeviceLost()) return true;
+    std::sprintf(disp_str, format, g_iTXCommand_id);
+    LogToWindow(disp_str);
+    return false;
+}
+
+// Ends a receive after its lines are logged. The answer may still be on its
+// way, so the line is guarded before anything else can send (the events
+// processed next may run a command); then the monitor shows the lines. A
+// vanished device sends nothing late: the next line is a new one.
+int receiveFailed(double waitStart, bool deviceGone = false) {
+    if (!deviceGone) MarkLineUnsettled(Timer() - waitStart);
     ProcessSystemEvents();
     g_iBusy = 0;
     return -1;
 }
 
-int receiveFailure(const char* format) {
+int receiveFailure(const char* format, double waitStart) {
     std::sprintf(disp_str, format, g_iTXCommand_id);
     LogToWindow(disp_str);
-    return receiveFailed();
+    return receiveFailed(waitStart);
 }
 
 }  // namespace
+
+double FullReceiveWaitSeconds(void) {
+    return kInputWaitFactor * static_cast<double>(g_iSpeedCounter) * SpeedTestSecondsPerPoll();
+}
 
 int BusyRefused(void) {
     if (g_iBusy != 1) return 0;
@@ -67,6 +85,11 @@ int SendSerialMsg(unsigned int* words, int count) {
         return -1;
     }
     g_iBusy = 1;
+    if (const int settled = SettleLine(); settled != 1) {
+        if (settled < 0) portFailed("ERROR on %d: Failed to read input queue");
+        g_iBusy = 0;
+        return settled < 0 ? -2 : SEND_LINE_NOT_QUIET;
+    }
     FlushInQ(g_iCom_port_num);
     words[count - 1] |= ChecksumCount(words, count);
     for (int i = 0; i < count; ++i) {
@@ -74,8 +97,11 @@ int SendSerialMsg(unsigned int* words, int count) {
         const unsigned int word = words[i];
         for (int shift = 24; shift >= 0; shift -= 8) {
             const unsigned char byte = static_cast<unsigned char>(word >> shift);
-            if (ComWrt(g_iCom_port_num, &byte, 1) != 1)
-                return sendFailure("ERROR on %d: Failed to write output queue", -2);
+            if (ComWrt(g_iCom_port_num, &byte, 1) != 1) {
+                sendFailure("ERROR on %d: Failed to write output queue", -2);
+                LinkDeviceLost();
+                return -2;
+            }
             g_iTimer_cnt = 0;
             // The clock is started only when the byte has not left at once,
             // which on a fast line is almost never.
@@ -96,26 +122,34 @@ int SendSerialMsg(unsigned int* words, int count) {
 int GetSerialResponse(int expectedBytes) {
     if (expectedBytes <= 0 || expectedBytes > FRAME_MAX_BYTES || expectedBytes % 4 != 0) {
         // Never read more than the buffer holds, whatever a caller asks.
-        std::sprintf(disp_str, "ERROR on %d: Invalid response length %d", g_iTXCommand_id, expectedBytes);
+        std::sprintf(disp_str, "ERROR on %d: Invalid response length %d", g_iTXCommand_id,
+                     expectedBytes);
         LogToWindow(disp_str);
         g_iBusy = 0;
         return -1;
     }
+    const double waitStart = Timer();
     const long long limit = static_cast<long long>(kInputWaitFactor) * g_iSpeedCounter;
     long long polls = 0;
     for (;;) {
         int queued = GetInQLen(g_iCom_port_num);
-        if (polls > limit) return receiveFailure("ERROR on %d: Timed out on GetInQLen");
+        // A vanished device will send nothing more: no point in waiting.
+        if (queued < 0)
+            return receiveFailed(waitStart, portFailed("ERROR on %d: Failed to read input queue"));
+        if (polls > limit) return receiveFailure("ERROR on %d: Timed out on GetInQLen", waitStart);
         ++polls;
         if (queued >= expectedBytes) break;
     }
     // Bytes arrive most significant first: assemble each word from them.
     unsigned char bytes[FRAME_MAX_BYTES];
-    if (ComRd(g_iCom_port_num, bytes, expectedBytes) < expectedBytes)
-        return receiveFailure("ERROR on %d: Timed out on ComRd");
+    if (ComRd(g_iCom_port_num, bytes, expectedBytes) < expectedBytes) {
+        if (LinkDeviceLost()) return receiveFailed(waitStart, true);
+        return receiveFailure("ERROR on %d: Timed out on ComRd", waitStart);
+    }
     const int n = expectedBytes / 4;
     for (int i = 0; i < n; ++i)
-        g_uiRx_word_buf[i] = (unsigned int)bytes[4 * i] << 24 | (unsigned int)bytes[4 * i + 1] << 16 |
+        g_uiRx_word_buf[i] = (unsigned int)bytes[4 * i] << 24 |
+                             (unsigned int)bytes[4 * i + 1] << 16 |
                              (unsigned int)bytes[4 * i + 2] << 8 | bytes[4 * i + 3];
     DispMsg(g_uiRx_word_buf, "RX: ", n);
 
@@ -126,15 +160,15 @@ int GetSerialResponse(int expectedBytes) {
             std::sprintf(disp_str, "%s", m.line);
             LogToWindow(disp_str);
         }
-        return receiveFailed();
+        return receiveFailed(waitStart);
     }
     if ((g_uiRx_word_buf[0] & 0xFFFFu) != static_cast<unsigned int>(n))
-        return receiveFailure("ERROR on %d: Different number of words received");
+        return receiveFailure("ERROR on %d: Different number of words received", waitStart);
     const unsigned int received = g_uiRx_word_buf[n - 1] & 0xFFu;
     g_uiRx_word_buf[n - 1] &= ~0xFFu;
     if (ChecksumCount(g_uiRx_word_buf, n) != received) {
         LogToWindow("ERROR in GetResponse: Incorrect checksum");
-        return receiveFailed();
+        return receiveFailed(waitStart);
     }
     g_iBusy = 0;
     return 1;

@@ -169,6 +169,7 @@ TEST_F(AdcCalibrationTest, ResetKeepsCountsSoANewPointOnePairsWithTheOldPointTwo
 }
 
 TEST_F(AdcCalibrationTest, FailedReadTellsTheOperatorAndCapturesNothing) {
+    shortenReceiveWait();
     board.setFault({.kind = Kind::WrongId, .count = 1});
     capture(5, 100);
     ASSERT_EQ(popups.popups.size(), 1u);

@@ -157,6 +157,7 @@ TEST_F(DacCalibrationTest, CalculationUsesTheVoltageTheOutputWasReallyDrivenTo) 
 }
 
 TEST_F(DacCalibrationTest, FailedGainWriteSkipsOffsetsButStillLogsCoefficients) {
+    shortenReceiveWait();
     enterGainOfOnePointZeroOne(0);
     board.setFault({.kind = Kind::WrongId, .count = 1});
     EXPECT_EQ(clickAndCollect(PANEL_CALC_DAC).size(), 1u);

@@ -1,12 +1,18 @@
 // Connecting as the operator does: the button, the log lines, the label, and
 // a board that is absent, silent or busy.
+#include "link/connection.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "app/Tarviktest.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
-#include "link/connection.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
 #include "runtime/rs232.h"
+#include "runtime/serial_backend.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 #include "tests/support/pty_pair.h"
@@ -16,7 +22,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 class ConnectionTest : public BoardTest {
-protected:
+  protected:
     std::string connectLabel() {
         char label[64];
         GetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, label);
@@ -30,7 +36,8 @@ TEST_F(ConnectionTest, ConnectReadsVersionAndTemperatureThenDisconnects) {
     board.setFirmwareVersion(0x12);
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 1);
-    EXPECT_EQ(messages(), (Lines{"Connected to COM1", "Firmware version is 0x0012", "Board temperature is 22.00"}));
+    EXPECT_EQ(messages(), (Lines{"Connected to COM1", "Firmware version is 0x0012",
+                                 "Board temperature is 22.00"}));
     EXPECT_EQ(monitorLines().at(1), "TX: 42000002");
     EXPECT_EQ(text(PANEL_TEMPERATURE), "22.00");
     EXPECT_EQ(connectLabel(), "Disconnect");
@@ -51,20 +58,75 @@ TEST_F(ConnectionTest, ConnectReadsVersionAndTemperatureThenDisconnects) {
     EXPECT_EQ(connectLabel(), "Connect");
     EXPECT_EQ(board.received().size(), 16u);
 
-    // The port is still held; connecting again re-uses it.
+    // The port was closed; connecting again opens it afresh.
     SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 1);
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 1);
     EXPECT_EQ(lastMonitorLine(), "Board temperature is 22.00");
 }
 
-TEST_F(ConnectionTest, PortThatCannotOpenOnlyLogsTheFailure) {
+TEST_F(ConnectionTest, PortThatCannotOpenSaysWhyAndHowToFixIt) {
     MapComPort(5, "/nonexistent/tty");
     SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 5);
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 0);
-    EXPECT_EQ(monitorLines(), Lines{"FAILURE: Connection to COM5 port failed!"});
+    EXPECT_EQ(monitorLines(),
+              (Lines{"FAILURE: Connection to COM5 port failed!",
+                     "COM5 is /nonexistent/tty: No such file or directory. Plug the adapter in, or "
+                     "point COM5 at its device, for example TARVIK_COM5=/dev/ttyUSB0 for a USB "
+                     "adapter"}));
     EXPECT_EQ(connectLabel(), "Connect");
+
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    MapComPort(5, "/dev/null");
+    click(PANEL_CONNECT);
+    EXPECT_EQ(monitorLines(),
+              (Lines{"FAILURE: Connection to COM5 port failed!",
+                     "COM5 is /dev/null: not a serial device (Inappropriate ioctl for device). "
+                     "Point COM5 at the board's serial device, for example "
+                     "TARVIK_COM5=/dev/ttyUSB0"}));
+}
+
+TEST_F(ConnectionTest, APortAnotherProgramHoldsIsRefusedEvenForRoot) {
+    const int other = ::open(board.devicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    click(PANEL_CONNECT);
+    EXPECT_EQ(g_iConnection_status, 0);
+    EXPECT_EQ(monitorLines(),
+              (Lines{"FAILURE: Connection to COM1 port failed!",
+                     "COM1 is " + board.devicePath() +
+                         ": in use by another program (Resource temporarily unavailable). Close "
+                         "the program or console that holds it"}));
+    EXPECT_TRUE(board.received().empty());
+    ::close(other);
+
+    // Connected, the console holds the lock; disconnected, it lets go.
+    click(PANEL_CONNECT);
+    ASSERT_EQ(g_iConnection_status, 1);
+    const int again = ::open(board.devicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(again, 0);
+    EXPECT_NE(flock(again, LOCK_EX | LOCK_NB), 0);
+    click(PANEL_CONNECT);
+    EXPECT_EQ(flock(again, LOCK_EX | LOCK_NB), 0);
+    ::close(again);
+}
+
+TEST_F(ConnectionTest, ADeviceTheUserMayNotOpenPointsToTheDialoutGroup) {
+    // Root opens anything, so the refusal is staged.
+    tarvik::rt::SetSerialBackendFactory(
+        [](int, const std::string&, tarvik::rt::OpenFailure* failure) {
+            *failure = {COM_ERR_NO_PERMISSION, "Permission denied"};
+            return std::unique_ptr<tarvik::rt::SerialBackend>();
+        });
+    MapComPort(3, "/dev/ttyUSB0");
+    SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 3);
+    click(PANEL_CONNECT);
+    tarvik::rt::SetSerialBackendFactory(nullptr);
+    EXPECT_EQ(monitorLines(),
+              (Lines{"FAILURE: Connection to COM3 port failed!",
+                     "COM3 is /dev/ttyUSB0: Permission denied. Join the dialout group: sudo "
+                     "usermod -aG dialout $USER, then log in again"}));
 }
 
 TEST_F(ConnectionTest, SilentBoardIsDroppedAgain) {

@@ -1,11 +1,12 @@
 // Whole transactions against the virtual board: exact bytes on the wire, every
 // way a response can be wrong, and the busy flag.
+#include "link/transaction.h"
+
 #include <chrono>
 
 #include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
-#include "link/transaction.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"
 #include "tests/support/board_fixture.h"
@@ -16,7 +17,7 @@ using Fault = boardsim::Fault;
 using Lines = std::vector<std::string>;
 
 class TransactionTest : public BoardTest {
-protected:
+  protected:
     void SetUp() override {
         BoardTest::SetUp();
         connectQuickly();
@@ -28,9 +29,11 @@ protected:
 TEST_F(TransactionTest, ReadingRegisterOneSendsTheDocumentedBytes) {
     unsigned int value = 0;
     ASSERT_EQ(GetRegister(1, &value), 1);
-    EXPECT_EQ(board.received(), (std::vector<uint8_t>{0x42, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x45}));
+    EXPECT_EQ(board.received(),
+              (std::vector<uint8_t>{0x42, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x45}));
     EXPECT_EQ(value, 500u);
-    EXPECT_EQ(monitorLines(), (Lines{"TX: 42000002", "       00010045", "RX: C2000002", "       01F400B9"}));
+    EXPECT_EQ(monitorLines(),
+              (Lines{"TX: 42000002", "       00010045", "RX: C2000002", "       01F400B9"}));
     // The request keeps its checksum; the response's is cleared once checked.
     EXPECT_EQ(g_uiTx_word_buf[1], 0x00010045u);
     EXPECT_EQ(g_uiRx_word_buf[1] & 0xFFu, 0u);
@@ -43,7 +46,8 @@ TEST_F(TransactionTest, OnlyTheLow16BitsOfAnAddressOrValueGoOut) {
     EXPECT_EQ(value, 500u);
     board.clearRecording();
     ASSERT_EQ(SetRegister(0x20, 0xFFFF, 0x00FF, &readback), 1);
-    EXPECT_EQ(framesSent(), (std::vector<std::vector<uint32_t>>{{0x41000003, 0xFFFF00FF, 0x00200061}}));
+    EXPECT_EQ(framesSent(),
+              (std::vector<std::vector<uint32_t>>{{0x41000003, 0xFFFF00FF, 0x00200061}}));
     EXPECT_EQ(readback, 0x00FFu);
     board.clearRecording();
     // A value wider than 16 bits must not change the mask half of the word.
@@ -93,6 +97,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
     for (int bit = 0; bit < 7; ++bit) {
         SCOPED_TRACE(bit);
         connectQuickly();
+        shortenReceiveWait();
         board.setFault(Fault{Fault::Kind::StatusBits, 0, uint8_t(1u << bit)});
         unsigned int value = 99;
         EXPECT_EQ(GetRegister(1, &value), -1);
@@ -100,6 +105,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
         EXPECT_EQ(messages(), (Lines{all[bit], "ERROR:failed to get a response"}));
     }
     connectQuickly();
+    shortenReceiveWait();
     board.setFault(Fault{Fault::Kind::StatusBits, 0, 0x03});
     unsigned int value = 0;
     EXPECT_EQ(GetRegister(1, &value), -1);
@@ -107,6 +113,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
 
     // 0x80 fails without a line of its own.
     connectQuickly();
+    shortenReceiveWait();
     board.setFault(Fault{Fault::Kind::StatusBits, 0, 0x80});
     EXPECT_EQ(GetRegister(1, &value), -1);
     EXPECT_EQ(messages(), (Lines{"ERROR:failed to get a response"}));
@@ -119,12 +126,15 @@ TEST_F(TransactionTest, MalformedResponsesFailWithTheirReason) {
         Lines lines;
     };
     const Case cases[] = {
-        {Fault{Fault::Kind::WrongCount}, {"ERROR on 66: Different number of words received", "ERROR:failed to get a response"}},
-        {Fault{Fault::Kind::BadChecksum}, {"ERROR in GetResponse: Incorrect checksum", "ERROR:failed to get a response"}},
+        {Fault{Fault::Kind::WrongCount},
+         {"ERROR on 66: Different number of words received", "ERROR:failed to get a response"}},
+        {Fault{Fault::Kind::BadChecksum},
+         {"ERROR in GetResponse: Incorrect checksum", "ERROR:failed to get a response"}},
         {Fault{Fault::Kind::WrongId}, {"ERROR: rx = 195, tx = 66"}},
     };
     for (const Case& c : cases) {
         connectQuickly();
+        shortenReceiveWait();
         board.clearFaults();
         board.setFault(c.fault);
         unsigned int value = 7;
@@ -137,7 +147,8 @@ TEST_F(TransactionTest, MalformedResponsesFailWithTheirReason) {
 
 TEST_F(TransactionTest, SilentOrShortAnswersTimeOut) {
     shortenReceiveWait();
-    for (Fault fault : {Fault{Fault::Kind::Silence}, Fault{Fault::Kind::ShortAnswer, 0, 0, -1, 0, 0, 3}}) {
+    for (Fault fault :
+         {Fault{Fault::Kind::Silence}, Fault{Fault::Kind::ShortAnswer, 0, 0, -1, 0, 0, 3}}) {
         connectQuickly();
         shortenReceiveWait();
         board.clearFaults();
@@ -145,7 +156,8 @@ TEST_F(TransactionTest, SilentOrShortAnswersTimeOut) {
         unsigned int value = 7;
         EXPECT_EQ(GetRegister(1, &value), -1);
         EXPECT_EQ(value, 0u);
-        EXPECT_EQ(messages(), (Lines{"ERROR on 66: Timed out on GetInQLen", "ERROR:failed to get a response"}));
+        EXPECT_EQ(messages(),
+                  (Lines{"ERROR on 66: Timed out on GetInQLen", "ERROR:failed to get a response"}));
         EXPECT_EQ(g_iBusy, 0);
     }
 }
@@ -206,5 +218,6 @@ TEST_F(TransactionTest, BoardHangingUpMidAnswerFailsPromptly) {
     // Later commands fail too, but none of them hangs.
     EXPECT_LT(GetRegister(1, &value), 0);
     EXPECT_EQ(g_iBusy, 0);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              30.0);
 }

@@ -54,6 +54,7 @@ TEST_F(BlockPanelTest, ReadShowsOnlyTheLastWord) {
 }
 
 TEST_F(BlockPanelTest, FailedTransfersShowError) {
+    shortenReceiveWait();
     board.setFault({boardsim::Fault::Kind::StatusBits, 0, 0x10});
     fill("60", "3", "1");
     click(PANEL_READ_BLOCK);

@@ -106,6 +106,7 @@ TEST_F(RegisterPanelTest, UnconfirmedWriteLeavesTheTypedText) {
 }
 
 TEST_F(RegisterPanelTest, FailedWriteShowsErrAndFails) {
+    shortenReceiveWait();
     board.setFault({boardsim::Fault::Kind::StatusBits, 0, 0x10});
     writeRegister("20", "00FF", "FFFF");
     EXPECT_EQ(text(PANEL_REG_VALUE), "Err");

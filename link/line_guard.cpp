@@ -1,0 +1,100 @@
+#include "link/line_guard.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/serial_monitor.h"
+#include "link/connection.h"
+#include "link/frame.h"
+#include "link/transaction.h"
+#include "runtime/cvirte.h"
+#include "runtime/rs232.h"
+
+namespace {
+
+constexpr double kPollSeconds = 0.002;  // between looks at an unsettled line
+
+struct LineState {
+    bool unsettled = false;
+    double failedAt = 0;      // when the failed wait ended
+    double guardSeconds = 0;  // quiet needed before the next send
+    int queuedAtFailure = 0;  // bytes already waiting then
+};
+LineState g_line;
+double g_quietLimitSeconds = LINE_QUIET_LIMIT_SECONDS;
+
+// Reads and drops what is waiting; returns how many bytes, or -1.
+int discardInput(int queued) {
+    unsigned char scratch[FRAME_MAX_BYTES];
+    int dropped = 0;
+    while (queued > 0) {
+        const int n = ComRd(g_iCom_port_num, scratch, std::min<int>(queued, FRAME_MAX_BYTES));
+        if (n <= 0) return -1;
+        dropped += n;
+        queued -= n;
+    }
+    return dropped;
+}
+
+}  // namespace
+
+void MarkLineUnsettled(double waitSeconds) {
+    g_line.unsettled = true;
+    g_line.failedAt = Timer();
+    g_line.guardSeconds = std::max(waitSeconds, FullReceiveWaitSeconds());
+    // A link already taken down has no queue to look at.
+    g_line.queuedAtFailure =
+        g_iConnection_status == 1 ? std::max(GetInQLen(g_iCom_port_num), 0) : 0;
+}
+
+void ResetLineGuard(void) {
+    g_line = LineState{};
+}
+
+int LineUnsettled(void) {
+    return g_line.unsettled ? 1 : 0;
+}
+
+void SetLineQuietLimit(double seconds) {
+    g_quietLimitSeconds = seconds;
+}
+
+int SettleLine(void) {
+    if (!g_line.unsettled) return 1;
+    const double start = Timer();
+    int queued = GetInQLen(g_iCom_port_num);
+    if (queued < 0) return -1;
+    // Bytes that came after the failure came at some moment up to now: count
+    // the quiet from now, not from the failure.
+    double lastByteAt = queued > g_line.queuedAtFailure ? start : g_line.failedAt;
+    int dropped = 0;
+    for (;;) {
+        if (queued > 0) {
+            const int n = discardInput(queued);
+            if (n < 0) return -1;
+            dropped += n;
+            lastByteAt = Timer();
+        }
+        const double now = Timer();
+        if (now - lastByteAt >= g_line.guardSeconds) break;
+        if (now - start >= g_quietLimitSeconds) {
+            std::sprintf(disp_str,
+                         "ERROR on %d: The line never went quiet after a failed answer "
+                         "(%d bytes in %.1f s); nothing sent",
+                         g_iTXCommand_id, dropped, now - start);
+            LogToWindow(disp_str);
+            return 0;
+        }
+        Delay(std::min(kPollSeconds, g_line.guardSeconds - (now - lastByteAt)));
+        queued = GetInQLen(g_iCom_port_num);
+        if (queued < 0) return -1;
+    }
+    if (FlushInQ(g_iCom_port_num) < 0) return -1;
+    g_line.unsettled = false;
+    if (dropped > 0) {
+        std::sprintf(disp_str, "WARNING on %d: Discarded %d late bytes of a failed answer",
+                     g_iTXCommand_id, dropped);
+        LogToWindow(disp_str);
+    }
+    return 1;
+}
