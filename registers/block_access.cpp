@@ -13,7 +13,9 @@ namespace {
 
 constexpr int kSetBlockResponseBytes = 8;
 
-bool countFits(int count) { return count >= 1 && count <= BLOCK_MAX_WORDS; }
+bool countFits(int count) {
+    return count >= 1 && count <= BLOCK_MAX_WORDS;
+}
 
 }  // namespace
 

@@ -9,11 +9,15 @@
 #include "link/frame.h"
 #include "registers/block_access.h"
 #include "registers/panel_numbers.h"
+#include "registers/typed_numbers.h"
 #include "runtime/userint.h"
 
 namespace {
 
 constexpr int kAddressBase = 16;
+constexpr int kWordBase = 16;
+constexpr unsigned int kLargestAddress = 0xFFFFu;  // the frame's address field
+constexpr unsigned int kLargestWord = 0xFFFFFFFFu;
 constexpr const char* kErrorText = "Error";
 
 static_assert(int{BLOCK_MAX_WORDS} <= int{BLOCK_READ_BUFFER_WORDS},
@@ -25,16 +29,20 @@ struct BlockRequest {
     int count;
 };
 
-// Reads format and address, and the count when it lies in 1..limit.
-// Returns false (the count is refused) otherwise.
+// Reads format, address and a count of 1..limit. Returns false, with the
+// refusal logged, when a text does not fit.
 bool ReadBlockRequest(int limit, BlockRequest* request) {
     int format = 0;
     GetCtrlVal(g_hmainPanel, PANEL_BLOCK_FORMAT, &format);
     request->hex = format != 0;
-    GetCtrlVal(g_hmainPanel, PANEL_BLOCK_ADDRESS, disp_str);
-    request->address = static_cast<int>(ParsePanelNumber(disp_str, kAddressBase));
-    GetCtrlVal(g_hmainPanel, PANEL_BLOCK_COUNT, disp_str);
-    return ParseWordCount(disp_str, limit, &request->count) == 1;
+    unsigned int address = 0, count = 0;
+    if (!ReadTypedNumber(PANEL_BLOCK_ADDRESS, "Block address", kAddressBase, kLargestAddress,
+                         &address) ||
+        !ReadTypedCount(PANEL_BLOCK_COUNT, "Word count", static_cast<unsigned>(limit), &count))
+        return false;
+    request->address = static_cast<int>(address);
+    request->count = static_cast<int>(count);
+    return true;
 }
 
 void ShowError() {
@@ -67,14 +75,11 @@ int SetBlock_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     if (!ConnectedOrWarn()) return 0;
     BlockRequest request{};
-    if (!ReadBlockRequest(BLOCK_WRITE_BUFFER_WORDS, &request)) {
-        ShowError();
-        return -1;
-    }
-    GetCtrlVal(g_hmainPanel, PANEL_BLOCK_VALUE, disp_str);
     unsigned int word = 0;
-    const int scanned = request.hex ? ScanHexWord(disp_str, &word) : ScanFloatWord(disp_str, &word);
-    if (scanned != VALUE_TEXT_OK) {
+    if (!ReadBlockRequest(BLOCK_WRITE_BUFFER_WORDS, &request) ||
+        !(request.hex
+              ? ReadTypedNumber(PANEL_BLOCK_VALUE, "Block value", kWordBase, kLargestWord, &word)
+              : ReadTypedFloat(PANEL_BLOCK_VALUE, "Block value", &word))) {
         ShowError();
         return -1;
     }

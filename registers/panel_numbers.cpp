@@ -1,62 +1,126 @@
 #include "registers/panel_numbers.h"
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <system_error>
 
 namespace {
 
-constexpr int kWordHexDigits = 8;
+constexpr int kHexBase = 16;
+constexpr int kBitsPerHexDigit = 4;
 
-// Hex digits in text[0..end) that carry value: sign, 0x prefix and leading
-// zeros do not count.
-int SignificantHexDigits(const char* text, int end) {
-    int at = 0;
-    while (at < end && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    if (at < end && (text[at] == '+' || text[at] == '-')) ++at;
-    if (at + 1 < end && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X')) at += 2;
-    while (at < end && text[at] == '0') ++at;
-    return end - at;
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// The text without the blanks around it, as [begin, end).
+void trimBlanks(const char* text, const char** begin, const char** end) {
+    const char* b = text;
+    const char* e = text + std::strlen(text);
+    while (b < e && isBlank(*b)) ++b;
+    while (e > b && isBlank(e[-1])) --e;
+    *begin = b;
+    *end = e;
+}
+
+int digitValue(char c, int base) {
+    int v = -1;
+    if (c >= '0' && c <= '9') v = c - '0';
+    if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    return v < base ? v : -1;
+}
+
+// A number out of double's range with a negative exponent is too small, not too large.
+bool underflows(const char* at, const char* end) {
+    const char* e = std::find_if(at, end, [](char c) { return c == 'e' || c == 'E'; });
+    return e + 1 < end && e[1] == '-';
+}
+
+int storeFloat(float value, unsigned int* word) {
+    *word = std::bit_cast<unsigned int>(value);
+    return NUMBER_TEXT_OK;
 }
 
 }  // namespace
 
-unsigned int ParsePanelNumber(const char* text, int base) {
-    return static_cast<unsigned int>(std::strtoul(text, nullptr, base));
+bool IsBlankText(const char* text) {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    trimBlanks(text, &begin, &end);
+    return begin == end;
 }
 
-int ParseWordCount(const char* text, int limit, int* count) {
-    // Checked before narrowing: 4294967297 must not become 1, nor -1 wrap in.
-    const unsigned long n = std::strtoul(text, nullptr, 10);
-    if (n < 1 || limit < 1 || n > static_cast<unsigned long>(limit)) return 0;
-    *count = static_cast<int>(n);
-    return 1;
-}
-
-int ScanHexWord(const char* text, unsigned int* word) {
-    *word = 0;
-    int end = 0;
-    if (std::sscanf(text, "%X%n", word, &end) != 1) {
-        *word = 0;
-        return VALUE_TEXT_NO_NUMBER;
+int ReadUnsignedText(const char* text, int base, unsigned int largest, unsigned int* value) {
+    const char* at = nullptr;
+    const char* end = nullptr;
+    trimBlanks(text, &at, &end);
+    if (base == kHexBase && end - at > 2 && at[0] == '0' && (at[1] == 'x' || at[1] == 'X')) at += 2;
+    if (at == end) return NUMBER_TEXT_NOT_A_NUMBER;
+    unsigned long long n = 0;
+    bool tooLarge = false;
+    for (; at < end; ++at) {
+        const int digit = digitValue(*at, base);
+        if (digit < 0) return NUMBER_TEXT_NOT_A_NUMBER;
+        n = n * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        // Keep scanning past an overflow: a bad character still says "not a number".
+        if (n > largest) {
+            tooLarge = true;
+            n = static_cast<unsigned long long>(largest) + 1;
+        }
     }
-    return SignificantHexDigits(text, end) > kWordHexDigits ? VALUE_TEXT_TOO_WIDE : VALUE_TEXT_OK;
+    if (tooLarge) return NUMBER_TEXT_TOO_LARGE;
+    *value = static_cast<unsigned int>(n);
+    return NUMBER_TEXT_OK;
 }
 
-int ScanFloatWord(const char* text, unsigned int* word) {
-    float value = 0.0f;
-    int end = 0;
-    if (std::sscanf(text, "%f%n", &value, &end) != 1) {
-        *word = 0;
-        return VALUE_TEXT_NO_NUMBER;
+int ReadFloatText(const char* text, unsigned int* word) {
+    const char* at = nullptr;
+    const char* end = nullptr;
+    trimBlanks(text, &at, &end);
+    // from_chars takes a minus only; a plus is taken here, once.
+    const bool plus = at < end && *at == '+';
+    if (plus) ++at;
+    if (at == end || (plus && (*at == '+' || *at == '-'))) return NUMBER_TEXT_NOT_A_NUMBER;
+    // from_chars, unlike strtod and sscanf, ignores the desktop's locale.
+    double wide = 0;
+    const auto parsed = std::from_chars(at, end, wide);
+    if (parsed.ptr != end) return NUMBER_TEXT_NOT_A_NUMBER;
+    if (parsed.ec == std::errc::result_out_of_range)
+        return underflows(at, end) ? storeFloat(*at == '-' ? -0.0f : 0.0f, word)
+                                   : NUMBER_TEXT_TOO_LARGE;
+    if (parsed.ec != std::errc() || !std::isfinite(wide)) return NUMBER_TEXT_NOT_A_NUMBER;
+    if (std::fabs(wide) > std::numeric_limits<float>::max()) return NUMBER_TEXT_TOO_LARGE;
+    float narrow = 0;
+    // Rounded once, straight from the text, as sscanf "%f" would.
+    if (std::from_chars(at, end, narrow).ec != std::errc()) narrow = static_cast<float>(wide);
+    return storeFloat(narrow, word);
+}
+
+void DescribeRefusal(int result, int base, unsigned int largest, char* reason, int size) {
+    if (result != NUMBER_TEXT_TOO_LARGE) {
+        std::snprintf(reason, size, "not a %s number",
+                      base == kHexBase ? "hexadecimal" : "decimal");
+        return;
     }
-    *word = FloatToWord(value);
-    // Only a spelled-out infinity has an 'i'; any other infinity is an overflow.
-    const bool spelledInfinity = std::memchr(text, 'i', end) || std::memchr(text, 'I', end);
-    return std::isinf(value) && !spelledInfinity ? VALUE_TEXT_TOO_WIDE : VALUE_TEXT_OK;
+    int bits = 0;
+    for (unsigned long long v = largest; v != 0; v >>= 1) ++bits;
+    if (base == kHexBase)
+        std::snprintf(reason, size, "more than %d bits (at most 0x%.*X)", bits,
+                      (bits + kBitsPerHexDigit - 1) / kBitsPerHexDigit, largest);
+    else
+        std::snprintf(reason, size, "more than %d bits (at most %u)", bits, largest);
+}
+
+const char* FloatRefusalReason(int result) {
+    return result == NUMBER_TEXT_TOO_LARGE ? "beyond the single-precision float range"
+                                           : "not a finite decimal number";
 }
 
 unsigned int FloatToWord(float value) {

@@ -1,34 +1,38 @@
 #pragma once
 // How the register and block sections read the operator's number texts, and
-// the float/word reinterpretation their value boxes share.
+// the float/word reinterpretation their value boxes share. A text is a number
+// only as a whole: "1G", "12abc" or "" never become the number they start with.
 
-// The number at the start of text as strtoul reads it in base (16 also takes
-// a 0x prefix; leading blanks allowed; parsing stops at the first character
-// that does not fit; no number gives 0), cut to its low 32 bits.
-unsigned int ParsePanelNumber(const char* text, int base);
-
-// The word count typed in text (decimal, as ParsePanelNumber reads it) when it
-// lies in 1..limit: stores it in *count and returns 1. Otherwise returns 0 and
-// leaves *count alone; a negative text never wraps into the range.
-int ParseWordCount(const char* text, int limit, int* count);
-
-// Results of scanning a block value text.
+// Results of reading a number text.
 enum {
-    VALUE_TEXT_OK = 1,
-    VALUE_TEXT_NO_NUMBER = 0,  // nothing the scan recognises; the word is 0
-    VALUE_TEXT_TOO_WIDE = -1,  // a number that does not fit a 32-bit word
+    NUMBER_TEXT_OK = 1,
+    NUMBER_TEXT_NOT_A_NUMBER = 0,  // empty, signed, or a character outside the number
+    NUMBER_TEXT_TOO_LARGE = -1,    // a number that does not fit its field
 };
 
-// Reads text as sscanf "%X" does (hexadecimal, 0x prefix optional) into *word.
-// More than 8 significant hex digits give VALUE_TEXT_TOO_WIDE (with whatever
-// low bits sscanf kept); no number gives VALUE_TEXT_NO_NUMBER and *word 0.
-int ScanHexWord(const char* text, unsigned int* word);
+// True when text is empty or only blanks.
+bool IsBlankText(const char* text);
 
-// Reads text as sscanf "%f" does into a single-precision float and stores its
-// bit pattern in *word. A finite number beyond the float range gives
-// VALUE_TEXT_TOO_WIDE (an explicit "inf" is taken as typed); no number gives
-// VALUE_TEXT_NO_NUMBER and *word 0.
-int ScanFloatWord(const char* text, unsigned int* word);
+// Reads text as one unsigned number in base 10 or 16, with blanks around it
+// allowed and, in base 16, an optional 0x prefix; no sign. Stores it in
+// *value and returns NUMBER_TEXT_OK when it is at most largest; otherwise
+// returns the reason and leaves *value alone.
+int ReadUnsignedText(const char* text, int base, unsigned int largest, unsigned int* value);
+
+// Reads text as one finite decimal number (a sign allowed, blanks around it)
+// and stores the bit pattern of the nearest single-precision float in *word.
+// NaN, infinities and anything else that is not a number give
+// NUMBER_TEXT_NOT_A_NUMBER; a number beyond the float range gives
+// NUMBER_TEXT_TOO_LARGE. *word is left alone unless NUMBER_TEXT_OK.
+int ReadFloatText(const char* text, unsigned int* word);
+
+// Why a text was refused, in the operator's words, for a log line: "not a
+// hexadecimal number", "more than 16 bits (at most 0xFFFF)" (largest is a
+// field's all-ones value). Writes at most size-1 characters and a NUL.
+void DescribeRefusal(int result, int base, unsigned int largest, char* reason, int size);
+
+// Why ReadFloatText refused a text, in the operator's words.
+const char* FloatRefusalReason(int result);
 
 // The same 32 bits seen as the other type (IEEE 754 single precision).
 unsigned int FloatToWord(float value);

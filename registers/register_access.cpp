@@ -50,7 +50,8 @@ int SetRegister(int address, int mask, int value, unsigned int* readback) {
     g_iTXCommand_id = CMD_SET_REGISTER;
     g_uiTx_word_buf[0] = (CMD_SET_REGISTER << 24) | 3;
     // Only 16 bits of value: more would spill into the mask half of the word.
-    g_uiTx_word_buf[1] = ((static_cast<unsigned int>(mask) & kLow16) << 16) | (static_cast<unsigned int>(value) & kLow16);
+    g_uiTx_word_buf[1] = ((static_cast<unsigned int>(mask) & kLow16) << 16) |
+                         (static_cast<unsigned int>(value) & kLow16);
     g_uiTx_word_buf[2] = AddressWord(address);
     if (g_iConnection_status != 1) return LINK_NOT_CONNECTED;
     bool receiveFailed = false;

@@ -102,33 +102,67 @@ struct Refusal {
     bool floatFormat;
     const char* count;
     const char* value;
+    const char* line;
 };
 
 class BlockRefusalTest : public BlockPanelTest, public ::testing::WithParamInterface<Refusal> {};
 
-TEST_P(BlockRefusalTest, ShowsErrorAndSendsNothing) {
+TEST_P(BlockRefusalTest, ShowsErrorSaysWhyAndSendsNothing) {
     const Refusal r = GetParam();
     if (r.floatFormat) useFloat();
     fill("60", r.count, r.value);
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     click(r.button);
     EXPECT_EQ(text(PANEL_BLOCK_VALUE), "Error");
+    EXPECT_EQ(monitorLines(), std::vector<std::string>{r.line});
     EXPECT_TRUE(board.received().empty());
     EXPECT_TRUE(popups.popups.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BlockRefusals, BlockRefusalTest,
-                         ::testing::Values(Refusal{PANEL_READ_BLOCK, false, "0", ""},
-                                           Refusal{PANEL_READ_BLOCK, false, "", ""},
-                                           Refusal{PANEL_READ_BLOCK, false, "49", ""},
-                                           Refusal{PANEL_READ_BLOCK, false, "-1", ""},
-                                           Refusal{PANEL_READ_BLOCK, false, "4294967297", ""},
-                                           Refusal{PANEL_WRITE_BLOCK, false, "0", "1"},
-                                           Refusal{PANEL_WRITE_BLOCK, false, "31", "1"},
-                                           Refusal{PANEL_WRITE_BLOCK, false, "4", "xyz"},
-                                           Refusal{PANEL_WRITE_BLOCK, false, "4", ""},
-                                           Refusal{PANEL_WRITE_BLOCK, false, "4", "123456789"},
-                                           Refusal{PANEL_WRITE_BLOCK, true, "4", "abc"},
-                                           Refusal{PANEL_WRITE_BLOCK, true, "4", "1e39"}));
+INSTANTIATE_TEST_SUITE_P(
+    BlockRefusals, BlockRefusalTest,
+    ::testing::Values(
+        Refusal{PANEL_READ_BLOCK, false, "0", "", "ERROR: Word count \"0\" refused: not 1 to 48"},
+        Refusal{PANEL_READ_BLOCK, false, "", "",
+                "ERROR: Word count \"\" refused: not a decimal number"},
+        Refusal{PANEL_READ_BLOCK, false, "49", "", "ERROR: Word count \"49\" refused: not 1 to 48"},
+        Refusal{PANEL_READ_BLOCK, false, "abc", "",
+                "ERROR: Word count \"abc\" refused: not a decimal number"},
+        Refusal{PANEL_READ_BLOCK, false, "-1", "",
+                "ERROR: Word count \"-1\" refused: not a decimal number"},
+        Refusal{PANEL_READ_BLOCK, false, "4294967297", "",
+                "ERROR: Word count \"4294967297\" refused: not 1 to 48"},
+        Refusal{PANEL_WRITE_BLOCK, false, "0", "1", "ERROR: Word count \"0\" refused: not 1 to 30"},
+        Refusal{PANEL_WRITE_BLOCK, false, "31", "1",
+                "ERROR: Word count \"31\" refused: not 1 to 30"},
+        Refusal{PANEL_WRITE_BLOCK, false, "4", "xyz",
+                "ERROR: Block value \"xyz\" refused: not a hexadecimal number"},
+        Refusal{PANEL_WRITE_BLOCK, false, "4", "",
+                "ERROR: Block value \"\" refused: not a hexadecimal number"},
+        Refusal{PANEL_WRITE_BLOCK, false, "4", "-1",
+                "ERROR: Block value \"-1\" refused: not a hexadecimal number"},
+        Refusal{PANEL_WRITE_BLOCK, false, "4", "0x",
+                "ERROR: Block value \"0x\" refused: not a hexadecimal number"},
+        Refusal{PANEL_WRITE_BLOCK, false, "4", "123456789",
+                "ERROR: Block value \"123456789\" refused: more than 32 bits (at most "
+                "0xFFFFFFFF)"},
+        Refusal{PANEL_WRITE_BLOCK, true, "4", "abc",
+                "ERROR: Block value \"abc\" refused: not a finite decimal number"},
+        Refusal{PANEL_WRITE_BLOCK, true, "4", "nan",
+                "ERROR: Block value \"nan\" refused: not a finite decimal number"},
+        Refusal{PANEL_WRITE_BLOCK, true, "4", "inf",
+                "ERROR: Block value \"inf\" refused: not a finite decimal number"},
+        Refusal{PANEL_WRITE_BLOCK, true, "4", "1e39",
+                "ERROR: Block value \"1e39\" refused: beyond the single-precision float range"}));
+
+TEST_F(BlockPanelTest, TheAddressMustFitTheFrame) {
+    fill("10060", "2", "1");
+    click(PANEL_READ_BLOCK);
+    EXPECT_EQ(text(PANEL_BLOCK_VALUE), "Error");
+    EXPECT_EQ(lastMonitorLine(),
+              "ERROR: Block address \"10060\" refused: more than 16 bits (at most 0xFFFF)");
+    EXPECT_TRUE(board.received().empty());
+}
 
 TEST_F(BlockPanelTest, NotConnectedWarnsAndSendsNothing) {
     g_iConnection_status = 0;

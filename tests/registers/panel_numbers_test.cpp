@@ -1,33 +1,101 @@
-// Where the operator's number texts stop being numbers.
+// Where the operator's number texts stop being numbers: only a whole text is.
 #include "registers/panel_numbers.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace {
 
-TEST(BlockNumberTextTest, HexWordMustFitThirtyTwoBits) {
-    unsigned int word = 1;
-    EXPECT_EQ(ScanHexWord("0x00000000FFFFFFFF", &word), VALUE_TEXT_OK);
-    EXPECT_EQ(word, 0xFFFFFFFFu);
-    EXPECT_EQ(ScanHexWord("  3fc00000 rest", &word), VALUE_TEXT_OK);
-    EXPECT_EQ(word, 0x3FC00000u);
-    EXPECT_EQ(ScanHexWord("1FFFFFFFF", &word), VALUE_TEXT_TOO_WIDE);
-    EXPECT_EQ(ScanHexWord("Error", &word), VALUE_TEXT_OK);
-    EXPECT_EQ(word, 0xEu);
-    EXPECT_EQ(ScanHexWord("zz", &word), VALUE_TEXT_NO_NUMBER);
-    EXPECT_EQ(word, 0u);
+int readHex16(const char* text, unsigned int* value) {
+    return ReadUnsignedText(text, 16, 0xFFFF, value);
 }
 
-TEST(BlockNumberTextTest, FloatWordIsTheBitPatternWithinRange) {
+std::string reasonFor(int result, int base, unsigned int largest) {
+    char reason[80];
+    DescribeRefusal(result, base, largest, reason, sizeof reason);
+    return reason;
+}
+
+TEST(NumberTextTest, OnlyAWholeUnsignedNumberInTheBaseIsANumber) {
+    unsigned int value = 77;
+    for (const char* bad :
+         {"", "   ", "1G", "zz", "0x", "-1", "+5", "12 34", "1.5", "0x-1", "x12"}) {
+        EXPECT_EQ(readHex16(bad, &value), NUMBER_TEXT_NOT_A_NUMBER) << '"' << bad << '"';
+    }
+    EXPECT_EQ(value, 77u);
+    EXPECT_EQ(ReadUnsignedText("1F", 10, 0xFFFF, &value), NUMBER_TEXT_NOT_A_NUMBER);
+    EXPECT_EQ(ReadUnsignedText("0x1F", 10, 0xFFFF, &value), NUMBER_TEXT_NOT_A_NUMBER);
+
+    struct Good {
+        const char* text;
+        int base;
+        unsigned int value;
+    };
+    for (const Good& g : {Good{"1F", 16, 0x1F}, Good{" 0x1f\t", 16, 0x1F}, Good{"0X00FF", 16, 0xFF},
+                          Good{"FFFF", 16, 0xFFFF}, Good{"31", 10, 31}, Good{" 65535 ", 10, 65535},
+                          Good{"0", 16, 0}, Good{"00000000000000000001", 16, 1}}) {
+        EXPECT_EQ(ReadUnsignedText(g.text, g.base, 0xFFFF, &value), NUMBER_TEXT_OK) << g.text;
+        EXPECT_EQ(value, g.value) << g.text;
+    }
+}
+
+TEST(NumberTextTest, ANumberWiderThanItsFieldIsRefusedNotCut) {
+    unsigned int value = 5;
+    EXPECT_EQ(readHex16("12345", &value), NUMBER_TEXT_TOO_LARGE);
+    EXPECT_EQ(readHex16("1FFFF", &value), NUMBER_TEXT_TOO_LARGE);
+    EXPECT_EQ(ReadUnsignedText("70000", 10, 0xFFFF, &value), NUMBER_TEXT_TOO_LARGE);
+    EXPECT_EQ(ReadUnsignedText("100000000", 16, 0xFFFFFFFF, &value), NUMBER_TEXT_TOO_LARGE);
+    // However long the text: no wrap-around into the range.
+    EXPECT_EQ(ReadUnsignedText("18446744073709551617", 10, 48, &value), NUMBER_TEXT_TOO_LARGE);
+    // A bad character after an overflow still makes it no number at all.
+    EXPECT_EQ(readHex16("123456G", &value), NUMBER_TEXT_NOT_A_NUMBER);
+    EXPECT_EQ(value, 5u);
+    EXPECT_EQ(ReadUnsignedText("FFFFFFFF", 16, 0xFFFFFFFF, &value), NUMBER_TEXT_OK);
+    EXPECT_EQ(value, 0xFFFFFFFFu);
+}
+
+TEST(NumberTextTest, EveryDecimalTextAgreesWithStrtoulWhereBothAccept) {
+    // An independent reference: strtoul on texts that are plain digits.
+    for (unsigned long n : {0ul, 1ul, 9ul, 10ul, 255ul, 4095ul, 65535ul}) {
+        const std::string text = std::to_string(n);
+        unsigned int value = 0;
+        ASSERT_EQ(ReadUnsignedText(text.c_str(), 10, 0xFFFF, &value), NUMBER_TEXT_OK);
+        EXPECT_EQ(value, std::strtoul(text.c_str(), nullptr, 10));
+    }
+}
+
+TEST(NumberTextTest, FloatTextsMustBeFiniteAndWithinFloatRange) {
     unsigned int word = 1;
-    EXPECT_EQ(ScanFloatWord("-2.5", &word), VALUE_TEXT_OK);
+    EXPECT_EQ(ReadFloatText("-2.5", &word), NUMBER_TEXT_OK);
     EXPECT_EQ(word, 0xC0200000u);
-    EXPECT_EQ(ScanFloatWord("3.4e38", &word), VALUE_TEXT_OK);
-    EXPECT_EQ(ScanFloatWord("-1e39", &word), VALUE_TEXT_TOO_WIDE);
-    EXPECT_EQ(ScanFloatWord("-inf", &word), VALUE_TEXT_OK);
-    EXPECT_EQ(word, 0xFF800000u);
-    EXPECT_EQ(ScanFloatWord("Error", &word), VALUE_TEXT_NO_NUMBER);
-    EXPECT_EQ(word, 0u);
+    EXPECT_EQ(ReadFloatText(" 1.000 ", &word), NUMBER_TEXT_OK);
+    EXPECT_EQ(word, 0x3F800000u);
+    EXPECT_EQ(ReadFloatText("+1.5", &word), NUMBER_TEXT_OK);
+    EXPECT_EQ(word, 0x3FC00000u);
+    EXPECT_EQ(ReadFloatText("3.4e38", &word), NUMBER_TEXT_OK);
+    // Too small for a float is zero, with its sign, as sscanf gives it.
+    EXPECT_EQ(ReadFloatText("-1e-400", &word), NUMBER_TEXT_OK);
+    EXPECT_EQ(word, 0x80000000u);
+    word = 7;
+    EXPECT_EQ(ReadFloatText("-1e39", &word), NUMBER_TEXT_TOO_LARGE);
+    EXPECT_EQ(ReadFloatText("1e400", &word), NUMBER_TEXT_TOO_LARGE);
+    for (const char* bad :
+         {"nan", "inf", "-inf", "Error", "", "1,5", "1.5V", "--1", "+-1", "0x3F"}) {
+        EXPECT_EQ(ReadFloatText(bad, &word), NUMBER_TEXT_NOT_A_NUMBER) << '"' << bad << '"';
+    }
+    EXPECT_EQ(word, 7u);
+}
+
+TEST(NumberTextTest, RefusalsSayWhyInTheOperatorsWords) {
+    EXPECT_EQ(reasonFor(NUMBER_TEXT_NOT_A_NUMBER, 16, 0xFFFF), "not a hexadecimal number");
+    EXPECT_EQ(reasonFor(NUMBER_TEXT_NOT_A_NUMBER, 10, 0xFFFF), "not a decimal number");
+    EXPECT_EQ(reasonFor(NUMBER_TEXT_TOO_LARGE, 16, 0xFFFF), "more than 16 bits (at most 0xFFFF)");
+    EXPECT_EQ(reasonFor(NUMBER_TEXT_TOO_LARGE, 10, 0xFFFF), "more than 16 bits (at most 65535)");
+    EXPECT_EQ(reasonFor(NUMBER_TEXT_TOO_LARGE, 16, 0xFFFFFFFF),
+              "more than 32 bits (at most 0xFFFFFFFF)");
+    EXPECT_STREQ(FloatRefusalReason(NUMBER_TEXT_NOT_A_NUMBER), "not a finite decimal number");
 }
 
 }  // namespace

@@ -36,7 +36,6 @@ struct AddressForm {
     bool decimal;
     const char* text;
     uint32_t addressWord;  // last request word, checksum included
-    const char* shown;     // no register 0x1F on the board; 0 is the version, 1 the temperature
 };
 
 class RegisterAddressTest : public RegisterPanelTest,
@@ -45,21 +44,97 @@ class RegisterAddressTest : public RegisterPanelTest,
 TEST_P(RegisterAddressTest, ReadsTheRegisterTheTextNames) {
     const AddressForm form = GetParam();
     if (form.decimal) useDecimal();
-    setText(PANEL_REG_VALUE, "0x1234");  // so that a failed read's "0" shows
+    board.setReg(kDacCodeRegister, 171);
     setText(PANEL_REG_ADDRESS, form.text);
     click(PANEL_READ_REGISTER);
     ASSERT_EQ(framesSent().size(), 1u);
     EXPECT_EQ(framesSent()[0], (std::vector<uint32_t>{0x42000002, form.addressWord}));
-    EXPECT_EQ(text(PANEL_REG_VALUE), form.shown);
+    EXPECT_EQ(text(PANEL_REG_VALUE), form.decimal ? "171" : "0x00AB");
 }
 
 INSTANTIATE_TEST_SUITE_P(RegisterAddressForms, RegisterAddressTest,
-                         ::testing::Values(AddressForm{false, "1F", 0x001F0063, "0"},
-                                           AddressForm{false, "0x1F", 0x001F0063, "0"},
-                                           AddressForm{true, "31", 0x001F0063, "0"},
-                                           AddressForm{true, "0x1F", 0x00000044, "18"},
-                                           AddressForm{false, "  1fz", 0x001F0063, "0"},
-                                           AddressForm{false, "10001", 0x00010045, "0x01F4"}));
+                         ::testing::Values(AddressForm{false, "20", 0x00200064},
+                                           AddressForm{false, "0x20", 0x00200064},
+                                           AddressForm{false, " 0X20\t", 0x00200064},
+                                           AddressForm{true, "32", 0x00200064},
+                                           AddressForm{true, "  32 ", 0x00200064}));
+
+// A typo never reaches the board: each box's text is a number of its field or
+// it is refused, with "Err" in the value box and one line saying why.
+struct TypedRefusal {
+    bool decimal;
+    bool write;
+    const char* address;
+    const char* value;
+    const char* mask;
+    const char* line;
+};
+
+class RegisterRefusalTest : public RegisterPanelTest,
+                            public ::testing::WithParamInterface<TypedRefusal> {};
+
+TEST_P(RegisterRefusalTest, SendsNothingShowsErrAndSaysWhy) {
+    const TypedRefusal r = GetParam();
+    if (r.decimal) useDecimal();
+    setText(PANEL_REG_ADDRESS, r.address);
+    setText(PANEL_REG_VALUE, r.value);
+    setText(PANEL_REG_MASK, r.mask);
+    if (r.write) {
+        EXPECT_EQ(SetRegister_cb(g_hmainPanel, PANEL_WRITE_REGISTER, EVENT_COMMIT, nullptr, 0, 0),
+                  -1);
+    } else {
+        click(PANEL_READ_REGISTER);
+    }
+    EXPECT_EQ(text(PANEL_REG_VALUE), "Err");
+    EXPECT_EQ(monitorLines(), std::vector<std::string>{r.line});
+    EXPECT_TRUE(board.received().empty());
+    EXPECT_TRUE(popups.popups.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RegisterRefusals, RegisterRefusalTest,
+    ::testing::Values(
+        TypedRefusal{false, false, "1G", "", "",
+                     "ERROR: Register address \"1G\" refused: not a hexadecimal number"},
+        TypedRefusal{false, false, "zz", "", "",
+                     "ERROR: Register address \"zz\" refused: not a hexadecimal number"},
+        TypedRefusal{false, false, "", "", "",
+                     "ERROR: Register address \"\" refused: not a hexadecimal number"},
+        TypedRefusal{false, false, "10001", "", "",
+                     "ERROR: Register address \"10001\" refused: more than 16 bits (at most "
+                     "0xFFFF)"},
+        TypedRefusal{true, false, "0x1F", "", "",
+                     "ERROR: Register address \"0x1F\" refused: not a decimal number"},
+        TypedRefusal{true, false, "-1", "", "",
+                     "ERROR: Register address \"-1\" refused: not a decimal number"},
+        TypedRefusal{false, true, "20", "hello", "FFFF",
+                     "ERROR: Register value \"hello\" refused: not a hexadecimal number"},
+        TypedRefusal{false, true, "20", "12345", "FFFF",
+                     "ERROR: Register value \"12345\" refused: more than 16 bits (at most "
+                     "0xFFFF)"},
+        TypedRefusal{true, true, "32", "70000", "FFFF",
+                     "ERROR: Register value \"70000\" refused: more than 16 bits (at most "
+                     "65535)"},
+        TypedRefusal{true, true, "32", "+5", "FFFF",
+                     "ERROR: Register value \"+5\" refused: not a decimal number"},
+        TypedRefusal{false, true, "20", "1", "1FFFF",
+                     "ERROR: Write mask \"1FFFF\" refused: more than 16 bits (at most 0xFFFF)"},
+        TypedRefusal{false, true, "20", "1", "GG",
+                     "ERROR: Write mask \"GG\" refused: not a hexadecimal number"},
+        TypedRefusal{false, true, "1G", "1", "FFFF",
+                     "ERROR: Register address \"1G\" refused: not a hexadecimal number"}));
+
+TEST_F(RegisterPanelTest, AFailedReadShowsErrNotAValue) {
+    shortenReceiveWait();
+    board.setReg(kDacCodeRegister, 0);
+    board.setFault({.kind = boardsim::Fault::Kind::StatusBits, .status = 0x10, .count = 1});
+    setText(PANEL_REG_ADDRESS, "20");
+    click(PANEL_READ_REGISTER);
+    EXPECT_EQ(text(PANEL_REG_VALUE), "Err");
+    // A register that holds 0 shows 0: the two can no longer be confused.
+    click(PANEL_READ_REGISTER);
+    EXPECT_EQ(text(PANEL_REG_VALUE), "0x0000");
+}
 
 TEST_F(RegisterPanelTest, ReadShowsTheValueInTheSelectedFormat) {
     board.setReg(kDacCodeRegister, 171);
