@@ -31,20 +31,28 @@ void CreateChannelRows(int volt1Box, int volt2Box, int channel1Label, int rowGap
     GetCtrlAttribute(g_hmainPanel, volt2Box, ATTR_CTRL_TAB_POSITION, &tabPosition);
     GetCtrlAttribute(g_hmainPanel, channel1Label, ATTR_LEFT, &labelLeft);
     const int pitch = height + rowGap;
+    // Every box of a column takes the range of its channel-1 box in the panel file.
+    double minimum1 = 0, maximum1 = 0, minimum2 = 0, maximum2 = 0;
+    GetCtrlAttribute(g_hmainPanel, volt1Box, ATTR_MIN_VALUE, &minimum1);
+    GetCtrlAttribute(g_hmainPanel, volt1Box, ATTR_MAX_VALUE, &maximum1);
+    GetCtrlAttribute(g_hmainPanel, volt2Box, ATTR_MIN_VALUE, &minimum2);
+    GetCtrlAttribute(g_hmainPanel, volt2Box, ATTR_MAX_VALUE, &maximum2);
 
-    auto newVoltageBox = [&](int rowTop, int left) {
+    auto newVoltageBox = [&](int rowTop, int left, double minimum, double maximum) {
         int id = NewCtrl(g_hmainPanel, CTRL_NUMERIC, "", rowTop, left);
         SetCtrlAttribute(g_hmainPanel, id, ATTR_NUM_DISPLAY_SETTING, 0);
         SetCtrlAttribute(g_hmainPanel, id, ATTR_DATA_TYPE, VAL_FLOAT);
+        SetCtrlAttribute(g_hmainPanel, id, ATTR_MIN_VALUE, minimum);
+        SetCtrlAttribute(g_hmainPanel, id, ATTR_MAX_VALUE, maximum);
         SetCtrlAttribute(g_hmainPanel, id, ATTR_CTRL_TAB_POSITION, ++tabPosition);
         return id;
     };
     for (int i = 0; i < CHANNEL_COUNT - 1; ++i) {
         const int rowTop = top + (i + 1) * pitch;
-        volt1Ids[i + 1] = newVoltageBox(rowTop, left1);
+        volt1Ids[i + 1] = newVoltageBox(rowTop, left1, minimum1, maximum1);
         std::sprintf(disp_str, "Channel %d", i + 2);
         NewCtrl(g_hmainPanel, CTRL_TEXT_MSG, disp_str, rowTop, labelLeft);
-        volt2Ids[i + 1] = newVoltageBox(rowTop, left2);
+        volt2Ids[i + 1] = newVoltageBox(rowTop, left2, minimum2, maximum2);
     }
 }
 

@@ -26,6 +26,8 @@ constexpr float kDefaultAdcOffset = 0.0f;
 
 enum { NO_POINT = 0, POINT_1 = 1, POINT_2 = 2 };
 
+CoefficientWrite g_lastAdcWrite;
+
 int IsDimmed(int control) {
     int dimmed = 0;
     GetCtrlAttribute(g_hmainPanel, control, ATTR_DIMMED, &dimmed);
@@ -50,12 +52,18 @@ int ReadAdcCount(int n, int* count) {
     return 1;
 }
 
-// Keeps count as point (POINT_1 or POINT_2) of channel n and locks its box.
+// Keeps count as point (POINT_1 or POINT_2) of channel n, locks its box and
+// logs the pair, so the operator can check it against the meter.
 void StorePoint(int point, int n, int count) {
     const bool first = point == POINT_1;
-    SetCtrlAttribute(g_hmainPanel, first ? g_iCidAdc_volt1_box[n] : g_iCidAdc_volt2_box[n],
-                     ATTR_DIMMED, 1);
+    const int box = first ? g_iCidAdc_volt1_box[n] : g_iCidAdc_volt2_box[n];
+    SetCtrlAttribute(g_hmainPanel, box, ATTR_DIMMED, 1);
     (first ? g_iAdcCounts1 : g_iAdcCounts2)[n] = count;
+    float volts = 0.0f;
+    GetCtrlVal(g_hmainPanel, box, &volts);
+    std::snprintf(disp_str, sizeof disp_str, "ADC Ch%d point %d: count %d at %.7g V", n + 1, point,
+                  count, static_cast<double>(volts));
+    LogToWindow(disp_str);
 }
 
 // Computes channel n's coefficients and logs them; 0 when it fell back to the defaults.
@@ -72,7 +80,7 @@ int CalculateChannel(int n) {
     }
     g_fAdcCoefGain[n] = AdcGainCoefficient(g_iAdcCounts1[n], g_iAdcCounts2[n], volts1, volts2);
     g_fAdcCoefOffset[n] = OffsetCoefficient(g_fAdcCoefGain[n], g_iAdcCounts1[n], volts1);
-    LogCoefficientLine(COEFFICIENT_LINE_FORMAT, n + 1, g_fAdcCoefGain[n], g_fAdcCoefOffset[n]);
+    LogCoefficientLine(n + 1, g_fAdcCoefGain[n], g_fAdcCoefOffset[n]);
     return 1;
 }
 
@@ -113,9 +121,11 @@ int Calculate_Adc_coeficients_cb(int, int, int event, void*, int, int) {
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int n = 0; n < CHANNEL_COUNT; ++n)
         if (!CalculateChannel(n)) completion = "Calculation with error;\n saved default values";
-    if (WriteCoefficientBlocks(ADDR_ADC_GAIN, ADDR_ADC_OFFSET, CHANNEL_COUNT, g_fAdcCoefGain,
-                               g_fAdcCoefOffset))
-        LogToWindow(completion);
+    const bool written = WriteCoefficientBlocks(ADDR_ADC_GAIN, ADDR_ADC_OFFSET, CHANNEL_COUNT,
+                                                g_fAdcCoefGain, g_fAdcCoefOffset);
+    g_lastAdcWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, 0,
+                      CHANNEL_COUNT};
+    if (written) LogToWindow(completion);
     return 0;
 }
 
@@ -129,13 +139,12 @@ int Reset_AdcChannel_cb(int, int, int event, void*, int, int) {
 }
 
 int Save_AdcCoeficients_cb(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) ConnectedOrWarn();
+    if (event == EVENT_COMMIT && ConnectedOrWarn()) LogSaveOutcome("ADC", g_lastAdcWrite);
     return 0;
 }
 
 int Display_AdcCoef_cb(int, int, int event, void*, int, int) {
     if (event == EVENT_COMMIT && ConnectedOrWarn())
-        DisplayCoefficientBlocks("ADC coeficients", ADDR_ADC_GAIN, ADDR_ADC_OFFSET,
-                                 "Ch%d: GCF: %.4f, OCF: %.4f");
+        DisplayCoefficientBlocks("ADC coeficients", ADDR_ADC_GAIN, ADDR_ADC_OFFSET);
     return 0;
 }

@@ -23,6 +23,8 @@ extern float g_fAdcCoefOffset[CHANNEL_COUNT];
 // channel; point 2 moves the selector on to n + 1, except after the last
 // channel, where it stays on 15 (there is no next channel, and the selector
 // must never name one that does not exist). A selector outside 0 .. 15 does nothing.
+// Every point taken, here and by ReadAll_Adc_cb, logs "ADC Ch<n> point <p>:
+// count <c> at <v> V" with the voltage its box holds.
 int Get_AdcCounts_cb(int panel, int control, int event, void* callbackData, int eventData1,
                      int eventData2);
 
@@ -49,11 +51,13 @@ int Calculate_Adc_coeficients_cb(int panel, int control, int event, void* callba
 int Reset_AdcChannel_cb(int panel, int control, int event, void* callbackData, int eventData1,
                         int eventData2);
 
-// The connection check only; the board has no command to keep its coefficients.
+// Sends nothing (the board has no command to keep its coefficients); when
+// connected, logs one line saying so and whether this session's last
+// calculation wrote the coefficients to the board.
 int Save_AdcCoeficients_cb(int panel, int control, int event, void* callbackData, int eventData1,
                            int eventData2);
 
-// Reads the 16 gains and offsets back from the board and logs them with four
-// decimals under "ADC coeficients"; nothing is shown when a read fails.
+// Reads the 16 gains and offsets back from the board and logs them with seven
+// significant digits under "ADC coeficients"; nothing is shown when a read fails.
 int Display_AdcCoef_cb(int panel, int control, int event, void* callbackData, int eventData1,
                        int eventData2);

@@ -9,11 +9,34 @@
 const char COEFFICIENTS_SENT_TEXT[] =
     "The calculated coeficients \n successfully sent into the hardware";
 const char CALCULATED_COEFFICIENTS_TEXT[] = "Calculated ceficients:";
-const char COEFFICIENT_LINE_FORMAT[] = "Ch%d: GCF: %.2f, OCF: %.2f";
+const char COEFFICIENT_LINE_FORMAT[] = "Ch%d: GCF: %.7g, OCF: %.7g";
 
-void LogCoefficientLine(const char* lineFormat, int channelNumber, float gain, float offset) {
-    std::snprintf(disp_str, sizeof disp_str, lineFormat, channelNumber, static_cast<double>(gain),
-                  static_cast<double>(offset));
+void LogCoefficientLine(int channelNumber, float gain, float offset) {
+    std::snprintf(disp_str, sizeof disp_str, COEFFICIENT_LINE_FORMAT, channelNumber,
+                  static_cast<double>(gain), static_cast<double>(offset));
+    LogToWindow(disp_str);
+}
+
+void LogSaveOutcome(const char* what, const CoefficientWrite& last) {
+    // Operators took Save for a flash write; say plainly what it is not.
+    int n =
+        std::snprintf(disp_str, sizeof disp_str,
+                      "Save %s coefficients: nothing sent, the board has no save command; ", what);
+    const int size = static_cast<int>(sizeof disp_str) - n;
+    if (last.outcome == CoefficientWrite::NONE) {
+        std::snprintf(disp_str + n, size, "no calculation of this session wrote coefficients");
+    } else if (last.outcome == CoefficientWrite::FAILED) {
+        std::snprintf(disp_str + n, size,
+                      "the last calculation did not write its coefficients to the board");
+    } else if (last.count == 1) {
+        std::snprintf(disp_str + n, size,
+                      "the last calculation wrote channel %d's coefficients to the board",
+                      last.first + 1);
+    } else {
+        std::snprintf(disp_str + n, size,
+                      "the last calculation wrote channels %d to %d's coefficients to the board",
+                      last.first + 1, last.first + last.count);
+    }
     LogToWindow(disp_str);
 }
 
@@ -23,13 +46,11 @@ int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const 
     return SetBlock(offsetAddress, count, offsets) > 0;
 }
 
-void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress,
-                              const char* lineFormat) {
+void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress) {
     float gains[CHANNEL_COUNT];
     float offsets[CHANNEL_COUNT];
     if (GetBlock(gainAddress, CHANNEL_COUNT, gains) <= 0) return;
     if (GetBlock(offsetAddress, CHANNEL_COUNT, offsets) <= 0) return;
     LogToWindow(title);
-    for (int i = 0; i < CHANNEL_COUNT; ++i)
-        LogCoefficientLine(lineFormat, i + 1, gains[i], offsets[i]);
+    for (int i = 0; i < CHANNEL_COUNT; ++i) LogCoefficientLine(i + 1, gains[i], offsets[i]);
 }

@@ -6,13 +6,25 @@
 extern const char COEFFICIENTS_SENT_TEXT[];
 // Heads the coefficient lines of a calculation.
 extern const char CALCULATED_COEFFICIENTS_TEXT[];
-// One channel's coefficients after a calculation: channel number (1-based),
-// gain, offset.
+// One channel's coefficients, after a calculation or read back from the board:
+// channel number (1-based), gain, offset, each with the seven significant
+// digits a single-precision float holds, so they can be checked by hand.
 extern const char COEFFICIENT_LINE_FORMAT[];
 
-// Formats one coefficient line (lineFormat takes the channel number, the gain
-// and the offset) into disp_str and logs it.
-void LogCoefficientLine(const char* lineFormat, int channelNumber, float gain, float offset);
+// Formats one coefficient line into disp_str and logs it.
+void LogCoefficientLine(int channelNumber, float gain, float offset);
+
+// What the last calculation of this session did to the board's coefficients.
+struct CoefficientWrite {
+    enum { NONE, WRITTEN, FAILED } outcome = NONE;
+    int first = 0;  // channel index of the first coefficient written
+    int count = 0;
+};
+
+// Save's one line: that nothing is sent (the board has no save command) and
+// what the last calculation wrote, for which channels. `what` names the
+// coefficients ("DAC", "ADC").
+void LogSaveOutcome(const char* what, const CoefficientWrite& last);
 
 // Writes count gains to gainAddress and then, only if that write succeeded,
 // count offsets to offsetAddress. Returns 1 when both writes succeeded, else 0;
@@ -22,7 +34,6 @@ int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const 
 
 // Reads all channels' gains from gainAddress and then, only if that succeeded,
 // their offsets from offsetAddress. When both reads succeed, logs title and a
-// lineFormat line per channel with the board's values; otherwise logs nothing
+// coefficient line per channel with the board's values; otherwise logs nothing
 // beyond the transaction's own lines. The PC's coefficient arrays are not touched.
-void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress,
-                              const char* lineFormat);
+void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress);

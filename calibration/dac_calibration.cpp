@@ -17,6 +17,8 @@ float g_fDacCoefOffset[CHANNEL_COUNT];
 
 namespace {
 
+CoefficientWrite g_lastDacWrite;
+
 // Drives the selected raw outputs to the voltage typed in voltageControl.
 void SetControlVoltage(int voltageControl) {
     int ch = 0;
@@ -74,24 +76,25 @@ int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
             OffsetCoefficient(g_fDacCoefGain[i], control1, l_fMeasuredVoltage1[i]);
     }
 
-    if (WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
-                               &g_fDacCoefGain[first], &g_fDacCoefOffset[first]))
-        LogToWindow(COEFFICIENTS_SENT_TEXT);
+    const bool written =
+        WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
+                               &g_fDacCoefGain[first], &g_fDacCoefOffset[first]);
+    g_lastDacWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first, count};
+    if (written) LogToWindow(COEFFICIENTS_SENT_TEXT);
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int i = first; i < first + count; ++i)
-        LogCoefficientLine(COEFFICIENT_LINE_FORMAT, i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
+        LogCoefficientLine(i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
     return 0;
 }
 
 int Save_DAC_coeficients_cb(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) ConnectedOrWarn();
+    if (event == EVENT_COMMIT && ConnectedOrWarn()) LogSaveOutcome("DAC", g_lastDacWrite);
     return 0;
 }
 
 int Display_DacCoef_cb(int, int, int event, void*, int, int) {
     if (event == EVENT_COMMIT && ConnectedOrWarn())
-        DisplayCoefficientBlocks("DAC coeficients", ADDR_DAC_GAIN, ADDR_DAC_OFFSET,
-                                 COEFFICIENT_LINE_FORMAT);
+        DisplayCoefficientBlocks("DAC coeficients", ADDR_DAC_GAIN, ADDR_DAC_OFFSET);
     return 0;
 }
 

@@ -35,8 +35,9 @@ int Set_Voltage2_cb(int panel, int control, int event, void* callbackData, int e
 int Calculate_DAC_coeficients_cb(int panel, int control, int event, void* callbackData,
                                  int eventData1, int eventData2);
 
-// Save: the connection check only; the board has no command to keep its
-// coefficients. Returns 0.
+// Save: sends nothing (the board has no command to keep its coefficients);
+// when connected, logs one line saying so and whether this session's last
+// calculation wrote coefficients to the board, for which channels. Returns 0.
 int Save_DAC_coeficients_cb(int panel, int control, int event, void* callbackData, int eventData1,
                             int eventData2);
 

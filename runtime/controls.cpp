@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "runtime/number_box.h"
 #include "runtime/panel_model.h"
 #include "runtime/text_box_widget.h"
 #include "runtime/userint.h"
@@ -330,7 +331,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left) {
     c->style = style;
     QString text = QString::fromUtf8(label ? label : "");
     if (style == CTRL_NUMERIC) {
-        auto* spin = new QDoubleSpinBox(p->root);
+        auto* spin = new NumberBox(p->root);
         spin->setRange(-kNewNumericLimit, kNewNumericLimit);
         spin->setDecimals(kFloatDecimals);
         spin->setGeometry(left, top, kNewNumericWidth, kNewControlHeight);

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUiLoader>
 
+#include "runtime/number_box.h"
 #include "runtime/panel_model.h"
 #include "runtime/text_box_widget.h"
 #include "runtime/userint.h"
@@ -35,6 +36,11 @@ public:
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         if (className == QLatin1String(kTextBoxClass)) {
             auto* box = new TextBoxWidget(parent);
+            box->setObjectName(name);
+            return box;
+        }
+        if (className == QLatin1String("QDoubleSpinBox")) {
+            auto* box = new NumberBox(parent);
             box->setObjectName(name);
             return box;
         }

@@ -62,7 +62,7 @@ TEST_F(AdcCalibrationTest, TwoCapturedPointsGiveTheExactLineAndTheDisplayShowsIt
     EXPECT_EQ(g_fAdcCoefOffset[0], 0.5f);
     EXPECT_EQ(board.word(0x80), FloatBits(1.0f / 1024.0f));
     EXPECT_EQ(board.word(0x90), FloatBits(0.5f));
-    EXPECT_TRUE(monitorHas("Ch1: GCF: 0.00, OCF: 0.50"));
+    EXPECT_TRUE(monitorHas("Ch1: GCF: 0.0009765625, OCF: 0.5"));
     EXPECT_TRUE(monitorHas("Calculation error Ch2"));
 
     ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
@@ -71,8 +71,8 @@ TEST_F(AdcCalibrationTest, TwoCapturedPointsGiveTheExactLineAndTheDisplayShowsIt
     ASSERT_EQ(frames.size(), 2u);
     const auto lines = monitorFrom("ADC coeficients");
     ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[1], "Ch1: GCF: 0.0010, OCF: 0.5000");
-    EXPECT_EQ(lines[2], "Ch2: GCF: 0.0010, OCF: 0.0000");
+    EXPECT_EQ(lines[1], "Ch1: GCF: 0.0009765625, OCF: 0.5");
+    EXPECT_EQ(lines[2], "Ch2: GCF: 0.001, OCF: 0");
     EXPECT_EQ(g_fAdcCoefGain[0], 5.0f) << "the display does not touch the PC's coefficients";
 }
 
@@ -203,6 +203,47 @@ TEST_F(AdcCalibrationTest, EveryBoardCommandWarnsAndSendsNothingWhenNotConnected
     for (int button : buttons) expectRefusedAsNotConnected(button);
     EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[0]));
     EXPECT_EQ(g_fAdcCoefGain[0], 0.0f);
+}
+
+TEST_F(AdcCalibrationTest, CoefficientsAreTheSinglePrecisionValuesTheBoardKeeps) {
+    // 0.01 and 0.06 V at counts 1000 and 4000: the stored float offset
+    // (-0.006666665) is not the double one (-0.006666667).
+    type(g_iCidAdc_volt1_box[2], "0.01");
+    capture(2, 1000);
+    type(g_iCidAdc_volt2_box[2], "0.06");
+    capture(2, 4000);
+    click(PANEL_CALC_ADC);
+    EXPECT_EQ(board.word(0x82), 0x378BCF64u);
+    EXPECT_EQ(board.word(0x92), 0xBBDA740Bu);
+    EXPECT_TRUE(monitorHas("Ch3: GCF: 1.666667e-05, OCF: -0.006666665"));
+}
+
+TEST_F(AdcCalibrationTest, EachCaptureLogsTheCountWithTheVoltageItIsPairedWith) {
+    type(g_iCidAdc_volt1_box[5], "0,25");
+    type(g_iCidAdc_volt2_box[5], "31.5");
+    capture(5, 1000);
+    capture(5, 4000);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"ADC Ch6 point 1: count 1000 at 0.25 V",
+                                                    "ADC Ch6 point 2: count 4000 at 31.5 V"}));
+
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    click(PANEL_RESET_ADC);
+    captureAll(700);
+    const auto lines = messages();
+    ASSERT_EQ(lines.size(), 16u);
+    EXPECT_EQ(lines[0], "ADC Ch1 point 1: count 700 at 0 V");
+    EXPECT_EQ(lines[5], "ADC Ch6 point 1: count 700 at 0.25 V");
+}
+
+TEST_F(AdcCalibrationTest, SaveSendsNothingAndSaysWhatTheLastCalculationWrote) {
+    click(PANEL_CALC_ADC);
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    EXPECT_TRUE(clickAndCollect(PANEL_SAVE_ADC).empty());
+    EXPECT_EQ(monitorLines(), (std::vector<std::string>{
+                                  "Save ADC coefficients: nothing sent, the board has no save "
+                                  "command; the last calculation wrote channels 1 to 16's "
+                                  "coefficients to the board"}));
+    EXPECT_TRUE(popups.popups.empty());
 }
 
 }  // namespace

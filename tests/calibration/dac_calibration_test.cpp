@@ -47,26 +47,22 @@ TEST_F(DacCalibrationTest, SetVoltageOnAllChannelsWritesEveryCodeRegisterInOrder
     }
 }
 
-TEST_F(DacCalibrationTest, SetVoltageOnOneChannelLimitsToTheDacSpan) {
+TEST_F(DacCalibrationTest, SetVoltageOnOneChannelSendsItsCodeAcrossTheSpan) {
     type(PANEL_DAC_CHANNEL, "5");
     struct Case {
         const char* typed;
         uint32_t word;
     };
-    for (const Case c :
-         {Case{"16.25", 0xFFFF7FFF}, Case{"32.5", 0xFFFFFFFF}, Case{"40", 0xFFFFFFFF},
-          // Below 0 V the DAC gets 0, not the low bits of a negative code
-          // (0xF820 would drive the output to about 31.5 V).
-          Case{"-1", 0xFFFF0000}}) {
+    // The box takes 0 to 32.5 V only (see the voltage box tests), so no code
+    // outside the DAC's span can be asked for.
+    for (const Case c : {Case{"16.25", 0xFFFF7FFF}, Case{"32.5", 0xFFFFFFFF}, Case{"0", 0xFFFF0000},
+                         Case{"16,25", 0xFFFF7FFF}}) {
         type(PANEL_DAC_CONTROL_VOLTAGE2, c.typed);
         const auto frames = clickAndCollect(PANEL_SET_VOLTAGE2);
         ASSERT_EQ(frames.size(), 1u) << c.typed;
         EXPECT_EQ(frames[0][1], c.word) << c.typed;
         EXPECT_EQ(FrameAddress(frames[0]), 0x24) << c.typed;
     }
-    float typed = 0.0f;
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE2, &typed);
-    EXPECT_EQ(typed, -1.0f) << "the box keeps what was typed";
 }
 
 TEST_F(DacCalibrationTest, OneChannelCalibrationSendsItsGainBitExactAndLogsIt) {
@@ -81,7 +77,8 @@ TEST_F(DacCalibrationTest, OneChannelCalibrationSendsItsGainBitExactAndLogsIt) {
     EXPECT_NEAR(g_fDacCoefOffset[0], 0.05, 1e-5);
     EXPECT_EQ(board.word(0x60), 0x3F8147AEu);
 
-    const std::vector<std::string> expected{"Calculated ceficients:", "Ch1: GCF: 1.01, OCF: 0.05"};
+    const std::vector<std::string> expected{"Calculated ceficients:",
+                                            "Ch1: GCF: 1.01, OCF: 0.04999995"};
     EXPECT_EQ(monitorFrom("Calculated ceficients:"), expected);
     EXPECT_EQ(monitorFrom(kCoefficientsSentLine).size(), 3u) << "the success line comes first";
 }
@@ -102,25 +99,26 @@ TEST_F(DacCalibrationTest, CalibratingChannelThreeTouchesOnlyItsCells) {
         EXPECT_EQ(g_fDacCoefOffset[i], -7.0f) << i;
     }
     EXPECT_EQ(FloatBits(g_fDacCoefGain[2]), 0x3F8147AEu);
-    const std::vector<std::string> expected{"Calculated ceficients:", "Ch3: GCF: 1.01, OCF: 0.05"};
+    const std::vector<std::string> expected{"Calculated ceficients:",
+                                            "Ch3: GCF: 1.01, OCF: 0.04999995"};
     EXPECT_EQ(monitorFrom("Calculated ceficients:"), expected);
 }
 
 TEST_F(DacCalibrationTest, AllChannelCalibrationWritesTwoSixteenWordBlocks) {
     enterGainOfOnePointZeroOne(0);
-    type(g_iCidDac_volt2_box[15], "45.1");  // channel 16: gain 2.0
+    type(g_iCidDac_volt2_box[15], "37.1");  // channel 16: gain 1.6
     const auto frames = clickAndCollect(PANEL_CALC_DAC);
     ASSERT_EQ(frames.size(), 2u);
     ASSERT_EQ(BlockData(frames[0]).size(), 16u);
     EXPECT_EQ(FrameAddress(frames[0]), 0x60);
     EXPECT_EQ(FrameAddress(frames[1]), 0x70);
     EXPECT_EQ(BlockData(frames[0])[0], 0x3F8147AEu);
-    EXPECT_FLOAT_EQ(BitsFloat(BlockData(frames[0])[15]), 2.0f);
-    EXPECT_NEAR(BitsFloat(BlockData(frames[1])[15]), -4.9, 1e-5);
+    EXPECT_FLOAT_EQ(BitsFloat(BlockData(frames[0])[15]), 1.6f);
+    EXPECT_NEAR(BitsFloat(BlockData(frames[1])[15]), -2.9, 1e-5);
     const auto lines = monitorFrom("Calculated ceficients:");
     ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[1], "Ch1: GCF: 1.01, OCF: 0.05");
-    EXPECT_EQ(lines[16], "Ch16: GCF: 2.00, OCF: -4.90");
+    EXPECT_EQ(lines[1], "Ch1: GCF: 1.01, OCF: 0.04999995");
+    EXPECT_EQ(lines[16], "Ch16: GCF: 1.6, OCF: -2.9");
 }
 
 TEST_F(DacCalibrationTest, EqualControlVoltagesAreRefusedWithNothingSent) {
@@ -138,22 +136,21 @@ TEST_F(DacCalibrationTest, EqualControlVoltagesAreRefusedWithNothingSent) {
         -1);
 }
 
-TEST_F(DacCalibrationTest, CalculationUsesTheVoltageTheOutputWasReallyDrivenTo) {
-    // 40 V drove the DAC to full scale, 32.5 V; that is the point measured.
-    enterGainOfOnePointZeroOne(1);
-    type(PANEL_DAC_CONTROL_VOLTAGE1, "40");
-    type(PANEL_DAC_CONTROL_VOLTAGE2, "10");
-    type(g_iCidDac_volt1_box[0], "32.6");
-    type(g_iCidDac_volt2_box[0], "10.1");
-    click(PANEL_CALC_DAC);
-    EXPECT_FLOAT_EQ(g_fDacCoefGain[0], 1.0f);
-    EXPECT_NEAR(g_fDacCoefOffset[0], 0.1, 1e-5);
-
-    // Two voltages beyond the span drove the same output: no line through them.
-    type(PANEL_DAC_CONTROL_VOLTAGE2, "35");
-    EXPECT_TRUE(clickAndCollect(PANEL_CALC_DAC).empty());
-    ASSERT_EQ(popups.popups.size(), 1u);
-    EXPECT_EQ(popups.popups[0].title, "Set voltage error");
+TEST_F(DacCalibrationTest, CoefficientsAreTheSinglePrecisionValuesTheBoardKeeps) {
+    // 5 and 25 V read 0.01 and 0.2 V on the meter: in double the gain would be
+    // 0.0095 exactly and the lines could not tell the stored float from it.
+    type(PANEL_DAC_CHANNEL, "2");
+    type(PANEL_DAC_CONTROL_VOLTAGE1, "5");
+    type(PANEL_DAC_CONTROL_VOLTAGE2, "25");
+    type(g_iCidDac_volt1_box[1], "0.01");
+    type(g_iCidDac_volt2_box[1], "0.2");
+    const auto frames = clickAndCollect(PANEL_CALC_DAC);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>{0x3C1BA5E4});
+    EXPECT_EQ(BlockData(frames[1]), std::vector<uint32_t>{0xBD19999A});
+    EXPECT_EQ(monitorFrom("Calculated ceficients:"),
+              (std::vector<std::string>{"Calculated ceficients:",
+                                        "Ch2: GCF: 0.009500001, OCF: -0.0375"}));
 }
 
 TEST_F(DacCalibrationTest, FailedGainWriteSkipsOffsetsButStillLogsCoefficients) {
@@ -185,10 +182,10 @@ TEST_F(DacCalibrationTest, CalibratedOutputSendsTheSetPoint) {
     EXPECT_EQ(FrameAddress(frames[0]), 0x40);
 
     type(PANEL_DAC_OUTPUT_CHANNEL, "16");
-    type(PANEL_DAC_OUTPUT_VOLTAGE, "40");
+    type(PANEL_DAC_OUTPUT_VOLTAGE, "-32.5");
     frames = clickAndCollect(PANEL_SET_CALIBRATED);
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>{FloatBits(32.5f)});
+    EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>{FloatBits(-32.5f)});
     EXPECT_EQ(FrameAddress(frames[0]), 0x4F);
 }
 
@@ -204,8 +201,8 @@ TEST_F(DacCalibrationTest, DisplayLogsTheBoardsCoefficientsNotThePcs) {
     EXPECT_EQ(FrameAddress(frames[1]), 0x70);
     const auto lines = monitorFrom("DAC coeficients");
     ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[1], "Ch1: GCF: 1.00, OCF: -0.50");
-    EXPECT_EQ(lines[16], "Ch16: GCF: 1.15, OCF: -0.50");
+    EXPECT_EQ(lines[1], "Ch1: GCF: 1, OCF: -0.5");
+    EXPECT_EQ(lines[16], "Ch16: GCF: 1.15, OCF: -0.5");
     EXPECT_EQ(g_fDacCoefGain[0], 9.0f);
 }
 
@@ -224,8 +221,31 @@ TEST_F(DacCalibrationTest, EveryCommandWarnsAndSendsNothingWhenNotConnected) {
     EXPECT_EQ(g_fDacCoefGain[0], 0.0f);
 }
 
-TEST_F(DacCalibrationTest, SaveDoesNothingOnTheBoardWhenConnected) {
+TEST_F(DacCalibrationTest, SaveSendsNothingAndSaysWhatTheLastCalculationWrote) {
+    enterGainOfOnePointZeroOne(3);
+    click(PANEL_CALC_DAC);
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     EXPECT_TRUE(clickAndCollect(PANEL_SAVE_DAC).empty());
+    EXPECT_EQ(monitorLines(), (std::vector<std::string>{
+                                  "Save DAC coefficients: nothing sent, the board has no save "
+                                  "command; the last calculation wrote channel 3's coefficients "
+                                  "to the board"}));
+
+    type(PANEL_DAC_CHANNEL, "0");
+    click(PANEL_CALC_DAC);
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    click(PANEL_SAVE_DAC);
+    EXPECT_EQ(lastMonitorLine(),
+              "Save DAC coefficients: nothing sent, the board has no save command; the last "
+              "calculation wrote channels 1 to 16's coefficients to the board");
+
+    shortenReceiveWait();
+    board.setFault({.kind = Kind::WrongId, .count = 1});
+    click(PANEL_CALC_DAC);
+    click(PANEL_SAVE_DAC);
+    EXPECT_EQ(lastMonitorLine(),
+              "Save DAC coefficients: nothing sent, the board has no save command; the last "
+              "calculation did not write its coefficients to the board");
     EXPECT_TRUE(popups.popups.empty());
 }
 
