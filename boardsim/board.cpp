@@ -75,7 +75,13 @@ struct Board::Impl {
     }
 
     void serve();
+    void stopLocked();  // stop() with `lifecycle` held
     bool transmit(const Transmission& t);
+    // The serving thread's last word on why it stopped, for whoever asks next.
+    void failWith(const std::string& why) {
+        std::lock_guard lock(mutex);
+        failure = why;
+    }
     void countServed() {
         {
             std::lock_guard lock(mutex);
@@ -92,10 +98,13 @@ struct Board::Impl {
     std::string devicePath;
 
     WireRecorder recorder;
-    PtyPort port;  // touched only by start()/stop() and the serving thread in between
+    PtyPort port;          // touched only by start()/stop() and the serving thread in between
+    std::mutex lifecycle;  // serialises start() and stop(): both touch thread and the pipe
     std::thread thread;
     std::array<int, 2> stopPipe{-1, -1};
     std::atomic<bool> hungUp{false};
+    std::atomic<bool> serving{false};  // false once serve() has returned, for whatever reason
+    std::string failure;               // guarded by mutex
     double lastSentSeconds = -std::numeric_limits<double>::infinity();
 };
 
@@ -111,7 +120,10 @@ void Board::Impl::serve() {
         const timespec wait = toTimespec(deadline ? *deadline - now() : kIdleWakeSeconds);
         std::array<pollfd, 3> fds{
             {{stopPipe[0], POLLIN, 0}, {port.masterFd(), POLLIN, 0}, {port.watchFd(), POLLIN, 0}}};
-        if (ppoll(fds.data(), fds.size(), &wait, nullptr) < 0 && errno != EINTR) return;
+        if (ppoll(fds.data(), fds.size(), &wait, nullptr) < 0 && errno != EINTR) {
+            failWith(std::string("ppoll: ") + std::strerror(errno));
+            return;
+        }
         if (fds[0].revents) return;
         if (fds[2].revents) port.onSlaveActivity();
 
@@ -148,17 +160,19 @@ bool Board::Impl::transmit(const Transmission& t) {
         pacing = engine.pacing();
     }
     const std::size_t count = std::min(t.bytes.size(), t.hangUpAfter.value_or(t.bytes.size()));
+    // The recording holds what reached the line, stamped when it left.
     if (pacing) {
         for (std::size_t i = 0; i < count; ++i) {
             if (!waitPreciselyUntil(lastSentSeconds + kByteSeconds)) return false;
             lastSentSeconds = now();
+            if (port.writeAll(&t.bytes[i], 1, kWriteTimeoutMs) != 1) break;
             recorder.add({false, t.bytes[i], lastSentSeconds});
-            port.writeAll(&t.bytes[i], 1, kWriteTimeoutMs);
         }
     } else {
         lastSentSeconds = now();
-        for (std::size_t i = 0; i < count; ++i) recorder.add({false, t.bytes[i], lastSentSeconds});
-        port.writeAll(t.bytes.data(), count, kWriteTimeoutMs);
+        const std::size_t written = port.writeAll(t.bytes.data(), count, kWriteTimeoutMs);
+        for (std::size_t i = 0; i < written; ++i)
+            recorder.add({false, t.bytes[i], lastSentSeconds});
     }
     if (t.hangUpAfter) {
         port.waitUntilTaken(kHangUpGraceMs);
@@ -176,12 +190,14 @@ Board::~Board() {
 }
 
 bool Board::start(std::string* error) {
+    std::lock_guard lifecycle(impl_->lifecycle);
     if (impl_->thread.joinable()) {
-        if (!impl_->hungUp) {
+        // A line that hung up, or a serving loop that failed, may be started again.
+        if (impl_->serving && !impl_->hungUp) {
             if (error) *error = "the board is already serving";
             return false;
         }
-        stop();
+        impl_->stopLocked();
     }
     if (pipe2(impl_->stopPipe.data(), O_CLOEXEC) != 0) {
         if (error) *error = std::string("pipe: ") + std::strerror(errno);
@@ -196,21 +212,43 @@ bool Board::start(std::string* error) {
         std::lock_guard lock(impl_->mutex);
         impl_->devicePath = impl_->port.slavePath();
     }
-    impl_->thread = std::thread([this] { impl_->serve(); });
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->failure.clear();
+    }
+    impl_->serving = true;
+    impl_->thread = std::thread([impl = impl_.get()] {
+        impl->serve();
+        impl->serving = false;
+    });
     return true;
 }
 
 void Board::stop() {
-    if (impl_->thread.joinable()) {
+    std::lock_guard lifecycle(impl_->lifecycle);
+    impl_->stopLocked();
+}
+
+void Board::Impl::stopLocked() {
+    if (thread.joinable()) {
         const char wake = 0;
-        [[maybe_unused]] const ssize_t ignored = ::write(impl_->stopPipe[1], &wake, 1);
-        impl_->thread.join();
+        [[maybe_unused]] const ssize_t ignored = ::write(stopPipe[1], &wake, 1);
+        thread.join();
     }
-    impl_->port.close();
-    for (int& fd : impl_->stopPipe) {
+    port.close();
+    for (int& fd : stopPipe) {
         if (fd >= 0) ::close(fd);
         fd = -1;
     }
+}
+
+bool Board::serving() const {
+    return impl_->serving;
+}
+
+std::string Board::failure() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->failure;
 }
 
 std::string Board::devicePath() const {

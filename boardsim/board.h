@@ -27,14 +27,19 @@ class Board {
 
     // --- line ---
     // Creates the pseudo-terminal (raw 8N1 38400) and starts serving it. False with a message
-    // in `error` when the line cannot be made or the board is already serving. After stop() or
-    // a hang-up it may be called again; the new line has a new path.
+    // in `error` when the line cannot be made or the board is already serving. After stop(), a
+    // hang-up or a failure it may be called again; the new line has a new path. start() and
+    // stop() may be called from different threads.
     bool start(std::string* error = nullptr);
     void stop();
     // The slave path the console opens (e.g. /dev/pts/5); empty before the first start().
     std::string devicePath() const;
     // True after a HangUp fault closed the line (until the next start()).
     bool hungUp() const;
+    // True from start() until stop(), a hang-up or a failure of the line ends the serving.
+    bool serving() const;
+    // Why serving ended on its own, e.g. "ppoll: Bad file descriptor"; empty otherwise.
+    std::string failure() const;
 
     // --- model ---
     void setFirmwareVersion(uint16_t version);  // register 0; 0x0012 until set

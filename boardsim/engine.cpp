@@ -14,6 +14,9 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 Engine::Engine(double stallSeconds) : assembler_(stallSeconds) {}
 
 void Engine::receive(uint8_t byte, double seconds, std::vector<Transmission>& out) {
+    // What stalled before this byte is settled first (a lone CR enters the bootloader), so the
+    // order in which the owner looks at the clock and at the line does not matter.
+    expire(seconds, out);
     if (bootMode_) {
         if (const auto reply = bootloader_.push(byte, seconds)) answerLine(*reply, seconds, out);
         return;

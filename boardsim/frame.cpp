@@ -61,6 +61,9 @@ std::vector<uint32_t> fromWire(std::span<const uint8_t> bytes) {
 FrameAssembler::FrameAssembler(double stallSeconds) : stallSeconds_(stallSeconds) {}
 
 std::optional<FrameAssembler::Frame> FrameAssembler::push(uint8_t byte, double seconds) {
+    // A byte after a stall starts afresh, whether or not expire() ran in between: a request
+    // must never be completed with the bytes of one abandoned earlier.
+    if (const auto deadline = stallDeadline(); deadline && seconds >= *deadline) reset();
     lastByteSeconds_ = seconds;
     if (discarding_) return std::nullopt;
     if (pending_.empty()) firstByteSeconds_ = seconds;

@@ -88,7 +88,8 @@ class FrameAssembler {
 
     explicit FrameAssembler(double stallSeconds);
 
-    // Takes one byte received at `seconds`; returns the frame it completes, if any.
+    // Takes one byte received at `seconds`; returns the frame it completes, if any. Bytes
+    // pending (or being discarded) since before the stall deadline are dropped first.
     std::optional<Frame> push(uint8_t byte, double seconds);
 
     // When bytes are pending or being discarded: the time at which the line counts as stalled.

@@ -86,25 +86,25 @@ long PtyPort::readAvailable(uint8_t* buffer, std::size_t capacity) {
     return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
 }
 
-bool PtyPort::writeAll(const uint8_t* bytes, std::size_t count, int timeoutMs) {
+std::size_t PtyPort::writeAll(const uint8_t* bytes, std::size_t count, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t done = 0;
     while (done < count) {
-        if (master_ < 0) return false;
+        if (master_ < 0) return done;
         const ssize_t n = ::write(master_, bytes + done, count - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return done;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return false;
+        if (left.count() <= 0) return done;
         pollfd p{master_, POLLOUT, 0};
         ::poll(&p, 1, static_cast<int>(left.count()));
     }
-    return true;
+    return done;
 }
 
 void PtyPort::waitUntilTaken(int timeoutMs) {

@@ -33,9 +33,10 @@ class PtyPort {
     // the line is unusable.
     long readAvailable(uint8_t* buffer, std::size_t capacity);
 
-    // Writes all of `bytes`, waiting at most `timeoutMs` for room in the line; false when the
-    // line refused or stayed full (nobody reading), with the rest dropped.
-    bool writeAll(const uint8_t* bytes, std::size_t count, int timeoutMs);
+    // Writes all of `bytes`, waiting at most `timeoutMs` for room in the line. Returns how many
+    // were written: fewer when the line refused or stayed full (nobody reading), the rest
+    // dropped.
+    std::size_t writeAll(const uint8_t* bytes, std::size_t count, int timeoutMs);
 
     // Waits, at most `timeoutMs`, until the console has read what was sent: a hang-up throws
     // away whatever still waits in the slave's input, unlike bytes already on a real wire.

@@ -107,5 +107,34 @@ TEST_F(Line, StartingTwiceIsRefusedAndStopIsFinal) {
     bench.board.stop();  // harmless
 }
 
+TEST_F(Line, StartAndStopFromTwoThreadsLeaveOneConsistentBoard) {
+    bench.board.stop();
+    std::thread stopper([&] {
+        for (int i = 0; i < 20; ++i) bench.board.stop();
+    });
+    for (int i = 0; i < 20; ++i) bench.board.start();
+    stopper.join();
+    bench.board.stop();
+    EXPECT_FALSE(bench.board.serving());
+    std::string error;
+    ASSERT_TRUE(bench.board.start(&error)) << error;
+    EXPECT_TRUE(bench.board.serving());
+    PtyClient console(bench.board.devicePath());
+    console.send(getRegister(1));
+    EXPECT_EQ(console.read(8).size(), 8u);
+}
+
+TEST_F(Line, AHungUpLineIsNoLongerServedAndMayBeStartedAgain) {
+    bench.board.setFault({.kind = boardsim::Fault::Kind::HangUp, .count = 1, .bytes = 2});
+    bench.client.send(getRegister(1));
+    EXPECT_TRUE(bench.client.hungUp(2000));
+    for (int i = 0; i < 200 && bench.board.serving(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(bench.board.serving());
+    EXPECT_TRUE(bench.board.failure().empty());
+    std::string error;
+    EXPECT_TRUE(bench.board.start(&error)) << error;
+}
+
 }  // namespace
 }  // namespace boardsim_test
