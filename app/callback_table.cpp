@@ -2,10 +2,11 @@
 
 #include "app/serial_monitor.h"
 #include "app/shell.h"
-#include "link/connection.h"
 #include "calibration/adc_calibration.h"
 #include "calibration/dac_calibration.h"
 #include "firmware/firmware_upgrade.h"
+#include "firmware/upgrade_session.h"
+#include "link/connection.h"
 #include "measure/measurements.h"
 #include "registers/block_panel.h"
 #include "registers/register_panel.h"
@@ -36,5 +37,6 @@ const CallbackEntry g_callbackTable[] = {
     {"Save_AdcCoeficients_cb", Save_AdcCoeficients_cb},
     {"Display_AdcCoef_cb", Display_AdcCoef_cb},
     {"Upgrade_firmware_cb", Upgrade_firmware_cb},
+    {"Cancel_upgrade_cb", Cancel_upgrade_cb},
 };
 const int g_callbackTableSize = sizeof g_callbackTable / sizeof g_callbackTable[0];

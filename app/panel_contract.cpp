@@ -55,6 +55,8 @@ const PanelControlEntry g_mainPanelControls[] = {
     CONTROL(PANEL_SAVE_ADC, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Save_AdcCoeficients_cb", "Save ADC coefficients"),
     CONTROL(PANEL_DISPLAY_ADC, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Display_AdcCoef_cb", "Display ADC coefficients"),
     CONTROL(PANEL_UPGRADE_FIRMWARE, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Upgrade_firmware_cb", "Upgrade firmware..."),
+    CONTROL(PANEL_UPGRADE_PROGRESS, CTRL_PROGRESS_BAR, VAL_INTEGER, "", ""),
+    CONTROL(PANEL_CANCEL_UPGRADE, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Cancel_upgrade_cb", "Cancel"),
     CONTROL(PANEL_QUIT, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Close_CB", "Quit"),
     CONTROL(PANEL_CLEAR_MONITOR, CTRL_COMMAND_BUTTON, VAL_INTEGER, "Clear_SerialWindow_cb", "Clear monitor"),
 };

@@ -4,6 +4,7 @@
 
 #include "app/Tarviktest.h"
 #include "app/serial_monitor.h"
+#include "firmware/upgrade_session.h"
 #include "link/connection.h"
 #include "link/line_guard.h"
 #include "link/transaction.h"
@@ -83,6 +84,10 @@ void CreateGUI(void) {
 }
 
 int Close_CB(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) QuitUserInterface(0);
+    if (event != EVENT_COMMIT) return 0;
+    // A running upgrade is further down this call stack: it stops after its current line and
+    // reports that before the event loop can end.
+    CancelFirmwareUpgrade();
+    QuitUserInterface(0);
     return 0;
 }

@@ -19,5 +19,6 @@ void init(void);
 // 2 to 16 below the channel-1 rows. Requires g_hmainPanel to be loaded; run once.
 void CreateGUI(void);
 
-// Quit: on commit, ends the event loop once the callback has returned. Returns 0.
+// Quit: on commit, cancels a running firmware upgrade (CancelFirmwareUpgrade) and ends the
+// event loop once the callback has returned. Returns 0.
 int Close_CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

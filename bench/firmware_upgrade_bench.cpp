@@ -1,8 +1,11 @@
-// A firmware upgrade must leave the pace to the wire: against the virtual board without
-// pacing, the console's own time for a 400,000-character HEX file should stay at most half
-// of what the same file takes on the wire at 38400 baud (its characters plus the three
-// answer bytes of each line, 10 bits a byte). Reported as `ratio`: with the presence test's
-// fixed wait for the whole upgrade, without it for the transfer alone.
+// A firmware upgrade must leave the pace to the wire. Against the virtual board without
+// pacing, the console's own time for a 400,000-character HEX file should stay at most a tenth
+// of what the same file takes on the wire at 38400 baud (its characters plus the three answer
+// bytes of each line, 10 bits a byte). Against a board that keeps to the wire rate, the
+// transfer of a file of about 40,000 characters should take at most 1.05 times its wire time:
+// the progress shown and the events dispatched on the way must not slow it. Reported as
+// `ratio`: with the presence test's fixed 2 s wait for the whole upgrade, without it for the
+// transfer alone (the one the limits are for).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -14,9 +17,9 @@
 #include <vector>
 
 #include "app/Tarviktest.h"
-#include "bench/bench_console.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
+#include "bench/bench_console.h"
 #include "boardsim/board.h"
 #include "firmware/bootloader_bytes.h"
 #include "firmware/firmware_transfer.h"
@@ -34,8 +37,9 @@ constexpr int kPort = 1;
 constexpr double kWireBitsPerSecond = 38400.0;
 constexpr double kBitsPerByte = 10.0;
 
+constexpr std::size_t kPacedCharacters = 40000;
+
 boardsim::Board* g_board = nullptr;
-std::string g_hexPath;
 
 // A record of `length` zero data bytes at `address` (its low 16 bits), correctly summed.
 std::string ZeroRecord(unsigned length, unsigned address) {
@@ -47,21 +51,42 @@ std::string ZeroRecord(unsigned length, unsigned address) {
     return record;
 }
 
-// Exactly HEX_BUFFER_SIZE characters: 16-byte records, one shorter record to fill up, the end.
+// Exactly `characters` characters: 16-byte records, one shorter record to fill up, the end.
 // A record line of n data bytes has 12 + 2n characters, its LF included.
-std::string FirmwareImage() {
+std::string FirmwareImage(std::string::size_type characters) {
     constexpr unsigned kRecordOverhead = 12;
     const std::string end = ":00000001FF\n";
     const std::string::size_type fullLine = kRecordOverhead + 2 * 16;
-    const std::string::size_type room = HEX_BUFFER_SIZE - end.size() - kRecordOverhead;
+    const std::string::size_type room = characters - end.size() - kRecordOverhead;
     std::string image;
     unsigned address = 0;
     for (std::string::size_type n = 0; n < room / fullLine; ++n, address += 16)
         image += ZeroRecord(16, address) + "\n";
-    image +=
-        ZeroRecord((HEX_BUFFER_SIZE - end.size() - image.size() - kRecordOverhead) / 2, address) +
-        "\n" + end;
+    image += ZeroRecord((characters - end.size() - image.size() - kRecordOverhead) / 2, address) +
+             "\n" + end;
     return image;
+}
+
+// A HEX file on disk and what the console reads from it.
+struct HexFileImage {
+    std::string path;
+    std::vector<unsigned char> data = std::vector<unsigned char>(HEX_BUFFER_SIZE);
+    HexImage image{};
+};
+
+HexFileImage g_fullImage, g_pacedImage;
+const HexFileImage* g_chosen = nullptr;  // the file the dialog answers with
+
+bool WriteImage(HexFileImage& file, const std::string& path, std::string::size_type characters) {
+    file.path = path;
+    std::ofstream(path, std::ios::binary) << FirmwareImage(characters);
+    std::FILE* opened = std::fopen(path.c_str(), "r");
+    if (!opened) return false;
+    const HexReadResult read = ReadHexFile(opened, file.data.data(), HEX_BUFFER_SIZE, &file.image);
+    std::fclose(opened);
+    if (read == HEX_READ_OK) return true;
+    std::fprintf(stderr, "the bench's own file is refused: %s\n", file.image.problem);
+    return false;
 }
 
 struct FileChooser : tarvik::rt::PopupHandler {
@@ -69,24 +94,13 @@ struct FileChooser : tarvik::rt::PopupHandler {
         std::fprintf(stderr, "popup %s: %s\n", title.c_str(), message.c_str());
     }
     std::optional<std::string> fileSelectPopup(const std::string&, const std::string&) override {
-        return g_hexPath;
+        return g_chosen->path;
     }
 };
 
-std::vector<unsigned char> ReadImage(int* count) {
-    std::vector<unsigned char> data(HEX_BUFFER_SIZE);
-    std::FILE* file = std::fopen(g_hexPath.c_str(), "r");
-    ReadHexFile(file, data.data(), HEX_BUFFER_SIZE, count);
-    std::fclose(file);
-    return data;
-}
-
-double WireSeconds() {
-    int count = 0;
-    const std::vector<unsigned char> data = ReadImage(&count);
-    long lines = 0;
-    for (int i = 0; i < count; ++i) lines += data[i] == BOOTLOADER_CR;
-    return (count + BOOTLOADER_ANSWER_LENGTH * lines) * kBitsPerByte / kWireBitsPerSecond;
+double WireSeconds(const HexFileImage& file) {
+    return (file.image.count + BOOTLOADER_ANSWER_LENGTH * file.image.records) * kBitsPerByte /
+           kWireBitsPerSecond;
 }
 
 void StartSession() {
@@ -97,8 +111,10 @@ void StartSession() {
 }
 
 template <typename Run>
-void Measure(benchmark::State& state, Run run) {
-    const double wire = WireSeconds();
+void Measure(benchmark::State& state, const HexFileImage& file, bool paced, Run run) {
+    const double wire = WireSeconds(file);
+    g_chosen = &file;
+    g_board->setPacing(paced);
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -112,26 +128,45 @@ void Measure(benchmark::State& state, Run run) {
             break;
         }
     }
+    g_board->setPacing(false);
     state.counters["wire_s"] = wire;
     state.counters["ratio"] = total / state.iterations() / wire;
 }
 
+bool WholeUpgrade() {
+    Upgrade_firmware_cb(g_hmainPanel, PANEL_UPGRADE_FIRMWARE, EVENT_COMMIT, nullptr, 0, 0);
+    char last[DISP_STR_SIZE] = "";
+    GetTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_iSerial_comm_cnt - 1, last);
+    return std::string(last) == "Data successfully sent";
+}
+
+bool TransferOf(const HexFileImage& file) {
+    return SendFirmwareData(file.data.data(), file.image.count, file.image.records) ==
+           TRANSFER_DONE;
+}
+
 void WholeUpgradeWithPresenceTest(benchmark::State& state) {
-    Measure(state, [] {
-        Upgrade_firmware_cb(g_hmainPanel, PANEL_UPGRADE_FIRMWARE, EVENT_COMMIT, nullptr, 0, 0);
-        char last[DISP_STR_SIZE] = "";
-        GetTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_iSerial_comm_cnt - 1, last);
-        return std::string(last) == "Data successfully sent";
-    });
+    Measure(state, g_fullImage, false, WholeUpgrade);
 }
 BENCHMARK(WholeUpgradeWithPresenceTest)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 
 void TransferOnly(benchmark::State& state) {
-    int count = 0;
-    const std::vector<unsigned char> data = ReadImage(&count);
-    Measure(state, [&] { return SendFirmwareData(data.data(), count) == 1; });
+    Measure(state, g_fullImage, false, [] { return TransferOf(g_fullImage); });
 }
 BENCHMARK(TransferOnly)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
+
+void PacedTransferOnly(benchmark::State& state) {
+    Measure(state, g_pacedImage, true, [] { return TransferOf(g_pacedImage); });
+}
+BENCHMARK(PacedTransferOnly)->Unit(benchmark::kSecond)->Iterations(2)->UseRealTime();
+
+void PacedWholeUpgradeWithPresenceTest(benchmark::State& state) {
+    Measure(state, g_pacedImage, true, WholeUpgrade);
+}
+BENCHMARK(PacedWholeUpgradeWithPresenceTest)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace
 
@@ -144,15 +179,17 @@ int main(int argc, char** argv) {
     g_board = &board;
     g_iCom_port_num = kPort;
     if (OpenComConfig(kPort, board.devicePath().c_str(), 38400, 0, 8, 1, 512, 512) != 0) return 1;
-    g_hexPath = "firmware_upgrade_bench.hex";
-    std::ofstream(g_hexPath, std::ios::binary) << FirmwareImage();
+    if (!WriteImage(g_fullImage, "firmware_upgrade_bench.hex", HEX_MOST_CHARACTERS) ||
+        !WriteImage(g_pacedImage, "firmware_upgrade_bench_paced.hex", kPacedCharacters))
+        return 1;
     FileChooser chooser;
     tarvik::rt::SetPopupHandler(&chooser);
 
     benchmark::RunSpecifiedBenchmarks();
 
     tarvik::rt::SetPopupHandler(nullptr);
-    std::remove(g_hexPath.c_str());
+    std::remove(g_fullImage.path.c_str());
+    std::remove(g_pacedImage.path.c_str());
     CloseCom(kPort);
     board.stop();
     CloseCVIRTE();

@@ -16,7 +16,7 @@ int SendBootloaderByte(unsigned char byte) {
     return 1;
 }
 
-int WaitBootloaderByte(int* byte) {
+int WaitBootloaderByte(int* byte, void (*whileWaiting)(void)) {
     const double deadline = Timer() + BOOTLOADER_ANSWER_SECONDS;
     for (;;) {
         const int queued = GetInQLen(g_iCom_port_num);
@@ -25,5 +25,6 @@ int WaitBootloaderByte(int* byte) {
             return 1;
         }
         if (queued < 0 || Timer() > deadline) return 0;
+        if (whileWaiting) whileWaiting();
     }
 }

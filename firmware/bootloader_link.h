@@ -13,5 +13,7 @@ int SendBootloaderByte(unsigned char byte);
 
 // Waits at most BOOTLOADER_ANSWER_SECONDS for the input queue to hold a byte, then reads it
 // into *byte (ComRdByte's result: 0..255, or negative when the read failed) and returns 1.
-// Returns 0, *byte untouched, when no byte came in time or the port failed.
-int WaitBootloaderByte(int* byte);
+// Returns 0, *byte untouched, when no byte came in time or the port failed. whileWaiting,
+// unless null, is called between looks at the queue; a byte that came while it ran is still
+// taken after the time is up.
+int WaitBootloaderByte(int* byte, void (*whileWaiting)(void));

@@ -8,6 +8,7 @@
 #include "firmware/bootloader_handshake.h"
 #include "firmware/firmware_transfer.h"
 #include "firmware/hex_file_reader.h"
+#include "firmware/upgrade_session.h"
 #include "link/connection.h"
 #include "link/transaction.h"
 #include "runtime/cvirte.h"
@@ -24,13 +25,15 @@ struct FileCloser {
 using HexFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Tells the operator why the file's contents cannot be sent. Returns -1.
-int contentsRefused(HexReadResult result) {
+int contentsRefused(HexReadResult result, const HexImage& image) {
     if (result == HEX_READ_TOO_LARGE) {
         char message[DISP_STR_SIZE];
         std::snprintf(message, sizeof message,
                       "PICFirmwareUpgrade: file too large, more than %d characters to send",
-                      static_cast<int>(HEX_BUFFER_SIZE));
+                      static_cast<int>(HEX_MOST_CHARACTERS));
         MessagePopup("Error", message);
+    } else if (result == HEX_READ_NOT_HEX) {
+        MessagePopup("Error", image.problem);
     } else if (result == HEX_READ_FAILED) {
         MessagePopup("Error", "PICFirmwareUpgrade: read file error");
     } else {
@@ -39,13 +42,24 @@ int contentsRefused(HexReadResult result) {
     return -1;
 }
 
+// A file without an end-of-file record is most often one cut short, and flashing part of a
+// firmware leaves a board that only its bootloader can bring back. Returns 1 to send it.
+int incompleteFileConfirmed() {
+    return ConfirmPopup("Warning message",
+                        "PICFirmwareUpgrade: the file has no end-of-file record, so it may have "
+                        "been cut short, and the board would be left with part of a firmware.\n"
+                        "Send it anyway?");
+}
+
 // The part of the upgrade that holds the link: presence test, transfer, closing line.
-void sendToBootloader(const unsigned char* data, int count) {
-    if (!TestBootloaderPresence()) return;
+TransferResult sendToBootloader(const unsigned char* data, const HexImage& image) {
+    if (!TestBootloaderPresence()) return TRANSFER_STOPPED;
     LogToWindow("PIC is ready for upgrade, sending data");
-    if (!SendFirmwareData(data, count)) return;
+    const TransferResult result = SendFirmwareData(data, image.count, image.records);
+    if (result != TRANSFER_DONE) return result;
     FlushInQ(g_iCom_port_num);
     LogToWindow("Data successfully sent");
+    return result;
 }
 
 }  // namespace
@@ -71,17 +85,26 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     // reads its file before the busy check refuses it, and must not overwrite the data
     // still being sent.
     std::vector<unsigned char> l_uchChar_array(HEX_BUFFER_SIZE);
-    int count = 0;
+    HexImage image;
     const HexReadResult read =
-        ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &count);
-    if (read != HEX_READ_OK || count == 0) return contentsRefused(read);
+        ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &image);
+    if (read != HEX_READ_OK || image.count == 0) return contentsRefused(read, image);
+    if (!image.endOfFile && incompleteFileConfirmed() != 1) return -1;
 
     if (g_iBusy == 1) {
         LogToWindow("WARNING: Busy, can't process cmd!");
         return -1;
     }
     g_iBusy = 1;
-    sendToBootloader(l_uchChar_array.data(), count);
+    BeginUpgradeSession();
+    const TransferResult result = sendToBootloader(l_uchChar_array.data(), image);
+    EndUpgradeSession();
     g_iBusy = 0;
+    file.reset();
+    if (result == TRANSFER_CANCELLED) {
+        MessagePopup("Warning message",
+                     "Firmware upgrade cancelled. The board stays in its bootloader and can be "
+                     "upgraded again.");
+    }
     return 0;
 }

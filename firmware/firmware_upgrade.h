@@ -6,14 +6,21 @@
 // 1. Asks for the file ("Load HEX file", "*.hex"); none chosen: popup "Error"
 //    "PICFirmwareUpgrade: no file selected!", -1.
 // 2. Opens it; failing: popup "Error" "PICFirmwareUpgrade: open file error", -1.
-// 3. Logs "Starting Firmware Upgrade", processes events, reads the file (ReadHexFile into
-//    HEX_BUFFER_SIZE characters). A file that cannot be read or does not fit, or that holds
-//    no data to send, is refused with a popup saying so before anything is sent: -1.
-// 4. Busy: logs "WARNING: Busy, can't process cmd!", -1, g_iBusy untouched. Otherwise
-//    g_iBusy is 1 until the upgrade ends.
-// 5. TestBootloaderPresence; then logs "PIC is ready for upgrade, sending data" and
+// 3. Logs "Starting Firmware Upgrade", processes events, reads and checks the file
+//    (ReadHexFile into HEX_BUFFER_SIZE characters). Before anything is sent, a popup refuses
+//    a file that cannot be read or does not fit, that holds no data to send, or whose line
+//    is not a record (titled "Error", the line and its problem, for example "line 5:
+//    checksum 0x3C, expected 0x3D"): -1.
+// 4. A file without an end-of-file record is sent only when the operator answers Yes to a
+//    question (default No); No: -1.
+// 5. Busy: logs "WARNING: Busy, can't process cmd!", -1, g_iBusy untouched. Otherwise
+//    g_iBusy is 1, and the upgrade session (firmware/upgrade_session.h) runs, until the
+//    upgrade ends.
+// 6. TestBootloaderPresence; then logs "PIC is ready for upgrade, sending data" and
 //    SendFirmwareData; when all was acknowledged, flushes the input queue and logs
 //    "Data successfully sent". Failures are reported by those steps. Returns 0.
-// Whatever the outcome, the file is closed, and g_iBusy is 0 when step 4 set it.
+// Whatever the outcome, the file is closed, and g_iBusy is 0 when step 5 set it. A cancelled
+// upgrade then says in a popup titled "Warning message" that the board stays in its
+// bootloader and can be upgraded again.
 int Upgrade_firmware_cb(int panel, int control, int event, void* callbackData, int eventData1,
                         int eventData2);

@@ -3,6 +3,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
@@ -60,6 +61,13 @@ int setNumericValue(Control& c, double value) {
         button->setChecked(value != 0.0);
         return 0;
     }
+    if (c.style == CTRL_PROGRESS_BAR) {
+        auto* bar = static_cast<QProgressBar*>(c.widget.data());
+        // Qt ignores a value outside the range; a numeric box would take the nearest end.
+        bar->setValue(
+            std::clamp(static_cast<int>(std::lround(value)), bar->minimum(), bar->maximum()));
+        return 0;
+    }
     return wrongType(c);
 }
 
@@ -71,6 +79,10 @@ int getNumericValue(Control& c, double* value) {
     }
     if (c.style == CTRL_TOGGLE) {
         *value = static_cast<QAbstractButton*>(c.widget.data())->isChecked() ? 1.0 : 0.0;
+        return 0;
+    }
+    if (c.style == CTRL_PROGRESS_BAR) {
+        *value = static_cast<QProgressBar*>(c.widget.data())->value();
         return 0;
     }
     return wrongType(c);
@@ -128,6 +140,13 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
             return 0;
         case ATTR_MIN_VALUE:
         case ATTR_MAX_VALUE:
+            if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+                if (attribute == ATTR_MIN_VALUE)
+                    bar->setMinimum(whole);
+                else
+                    bar->setMaximum(whole);
+                return 0;
+            }
             if (!spin) return badAttribute(c, attribute);
             {
                 QSignalBlocker quiet(spin);
@@ -182,6 +201,10 @@ int getNumberAttribute(int panel, Control& c, int attribute, double* value) {
             return 0;
         case ATTR_MIN_VALUE:
         case ATTR_MAX_VALUE:
+            if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+                *value = attribute == ATTR_MIN_VALUE ? bar->minimum() : bar->maximum();
+                return 0;
+            }
             if (!spin) return badAttribute(c, attribute);
             *value = attribute == ATTR_MIN_VALUE ? spin->minimum() : spin->maximum();
             return 0;

@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QUiLoader>
@@ -72,6 +73,7 @@ int styleOf(QWidget* w) {
     if (qobject_cast<QDoubleSpinBox*>(w)) return CTRL_NUMERIC;
     if (qobject_cast<QLineEdit*>(w)) return CTRL_STRING;
     if (qobject_cast<QLabel*>(w)) return CTRL_TEXT_MSG;
+    if (qobject_cast<QProgressBar*>(w)) return CTRL_PROGRESS_BAR;
     return 0;
 }
 
@@ -132,7 +134,9 @@ void prepareWidget(Control& c) {
     }
 }
 
-bool takesFocus(int style) { return style != CTRL_TEXT_MSG && style != CTRL_TIMER; }
+bool takesFocus(int style) {
+    return style != CTRL_TEXT_MSG && style != CTRL_TIMER && style != CTRL_PROGRESS_BAR;
+}
 
 }  // namespace
 }  // namespace tarvik::rt

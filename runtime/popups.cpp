@@ -31,6 +31,19 @@ int MessagePopup(const char* title, const char* message) {
     return 0;
 }
 
+int ConfirmPopup(const char* title, const char* message) {
+    std::string t = title ? title : "";
+    std::string m = message ? message : "";
+    if (g_popupHandler) return g_popupHandler->confirmPopup(t, m) ? 1 : 0;
+    if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(t), QString::fromStdString(m),
+                    QMessageBox::Yes | QMessageBox::No);
+    // A question that guards against harm is not answered Yes by a stray Enter.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? 1 : 0;
+}
+
 int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
                       const char* fileTypeList, const char* title, int, int, int, int,
                       int, char* pathBuffer, std::size_t pathSize) {

@@ -35,6 +35,9 @@ enum {
     CTRL_TEXT_MSG = 5,
     CTRL_TIMER = 6,
     CTRL_TOGGLE = 7,
+    // Shows a whole number within its range (ATTR_MIN_VALUE, ATTR_MAX_VALUE); the operator
+    // cannot change it.
+    CTRL_PROGRESS_BAR = 8,
 };
 
 // Data types, for ATTR_DATA_TYPE.
@@ -85,8 +88,9 @@ int SavePanelImage(int panel, const char* pngPath);
 int NewCtrl(int panel, int style, const char* label, int top, int left);
 
 // Values. Numeric boxes convert to the type asked for (integers round to
-// nearest); string controls and text messages take and give text. A value
-// set here never delivers an event.
+// nearest); a progress bar holds a whole number, and a value outside its range
+// is taken as the nearest end; string controls and text messages take and give
+// text. A value set here never delivers an event.
 int SetCtrlVal(int panel, int control, int value);
 int SetCtrlVal(int panel, int control, double value);
 int SetCtrlVal(int panel, int control, const char* value);
@@ -131,6 +135,9 @@ int SetWaitCursor(int on);
 
 // Popups: modal dialogs, or answered by the installed popup handler.
 int MessagePopup(const char* title, const char* message);
+// Asks a yes/no question. No is the default button, and Escape or closing the dialog also
+// answers No. Returns 1 for Yes, 0 for No.
+int ConfirmPopup(const char* title, const char* message);
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 // Puts the chosen path into pathBuffer (NUL-terminated). Returns 1 when an

@@ -146,6 +146,9 @@ TEST_F(MainPanelTest, PanelFileMatchesTheProgramsTable) {
         }
     }
     EXPECT_EQ(accessibleName(PANEL_SERIAL_WINDOW), "Serial monitor");
+    EXPECT_EQ(accessibleName(PANEL_UPGRADE_PROGRESS), "Upgrade progress");
+    // Nothing to cancel before an upgrade runs.
+    EXPECT_EQ(attribute(PANEL_CANCEL_UPGRADE, ATTR_DIMMED), 1);
     // The timer runs from start-up: the program never starts it.
     EXPECT_EQ(attribute(PANEL_TIMER, ATTR_ENABLED), 1);
 }

@@ -14,8 +14,6 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -37,12 +35,17 @@ TEST_F(FirmwareFailure, EachWrongAnswerByteStopsAtItsLineWithItsPopup) {
     struct Case {
         int line, byteIndex;
         uint8_t value;
-        std::string popup;
+        std::string popup, log;
     };
     const Case cases[] = {
-        {2, 0, 0x11, "Bad bootloader XOFF response"},
-        {1, 1, 0x15, "Bad bootloader ACK response"},  // the bootloader refused the record
-        {3, 2, 0x06, "Bad bootloader ACK response"},  // the line ended by the console itself
+        {2, 0, 0x11, "Bad bootloader XOFF response",
+         "ERROR: Bad bootloader XOFF response to line 2 (0x11)"},
+        // The bootloader refused the record.
+        {1, 1, 0x15, "Bad bootloader ACK response",
+         "ERROR: Bad bootloader ACK response to line 1 (0x15)"},
+        // The line ended by the console itself.
+        {3, 2, 0x06, "Bad bootloader ACK response",
+         "ERROR: Bad bootloader XON response to line 3 (0x06)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.popup + " on line " + std::to_string(c.line));
@@ -57,7 +60,8 @@ TEST_F(FirmwareFailure, EachWrongAnswerByteStopsAtItsLineWithItsPopup) {
         EXPECT_EQ(popups.popups[0].title, "Error");
         EXPECT_EQ(popups.popups[0].message, c.popup);
         EXPECT_EQ(board.bootloaderLines(), Lines(kRecords.begin(), kRecords.begin() + c.line));
-        EXPECT_NE(lastMonitorLine(), "Data successfully sent");
+        EXPECT_EQ(lastMonitorLine(), c.log);
+        EXPECT_EQ(progressValue(), c.line - 1);
         EXPECT_EQ(g_iBusy, 0);
         EXPECT_FALSE(isOpen(path));
     }

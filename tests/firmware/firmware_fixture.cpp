@@ -1,16 +1,33 @@
 #include "tests/firmware/firmware_fixture.h"
 
+#include <QProgressBar>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "app/Tarviktest.h"
+#include "app/shell.h"
+#include "runtime/qt_access.h"
+#include "runtime/userint.h"
 
 namespace fs = std::filesystem;
 
+bool QuestionAnswerer::confirmPopup(const std::string& title, const std::string& message) {
+    questions.push_back({title, message});
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+FirmwareTest::FirmwareTest() = default;
+FirmwareTest::~FirmwareTest() = default;
+
 void FirmwareTest::SetUp() {
     BoardTest::SetUp();
+    tarvik::rt::SetPopupHandler(&dialogs);
     connectQuickly();
     board.setBootloaderMode(true);
     std::string pattern = (fs::temp_directory_path() / "tarvik-fw-XXXXXX").string();
@@ -19,6 +36,8 @@ void FirmwareTest::SetUp() {
 }
 
 void FirmwareTest::TearDown() {
+    stepTimer_.reset();
+    tarvik::rt::SetPopupHandler(&popups);
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
     BoardTest::TearDown();
@@ -50,6 +69,45 @@ bool FirmwareTest::isOpen(const std::string& path) {
     return false;
 }
 
+void FirmwareTest::whenEventsRun(std::function<bool()> step) {
+    stepTimer_ = std::make_unique<QTimer>();
+    stepTimer_->setInterval(1);
+    QObject::connect(stepTimer_.get(), &QTimer::timeout, [this, step = std::move(step)] {
+        if (step()) stepTimer_->stop();
+    });
+    stepTimer_->start();
+}
+
+namespace {
+QProgressBar* ProgressBar() {
+    return qobject_cast<QProgressBar*>(
+        tarvik::rt::ControlWidget(g_hmainPanel, PANEL_UPGRADE_PROGRESS));
+}
+}  // namespace
+
+int FirmwareTest::progressValue() {
+    int value = -1;
+    EXPECT_EQ(GetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, &value), 0);
+    return value;
+}
+
+int FirmwareTest::progressMaximum() {
+    int maximum = -1;
+    EXPECT_EQ(GetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, &maximum), 0);
+    return maximum;
+}
+
+std::string FirmwareTest::progressText() {
+    QProgressBar* bar = ProgressBar();
+    return bar ? bar->text().toStdString() : "(no progress bar)";
+}
+
+bool FirmwareTest::dimmed(int control) {
+    int value = -1;
+    EXPECT_EQ(GetCtrlAttribute(g_hmainPanel, control, ATTR_DIMMED, &value), 0);
+    return value == 1;
+}
+
 std::string DataRecord(uint16_t address, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> bytes{static_cast<uint8_t>(data.size()),
                                static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
@@ -62,6 +120,20 @@ std::string DataRecord(uint16_t address, const std::vector<uint8_t>& data) {
     char digits[3];
     for (uint8_t b : bytes) record.append(digits, std::snprintf(digits, sizeof digits, "%02X", b));
     return record;
+}
+
+Lines ShortRecords(int count) {
+    Lines records;
+    for (int i = 0; i < count - 1; ++i)
+        records.push_back(DataRecord(static_cast<uint16_t>(i), {static_cast<uint8_t>(i)}));
+    records.push_back(kEndOfFileRecord);
+    return records;
+}
+
+std::string Joined(const Lines& lines, const std::string& lineEnd) {
+    std::string text;
+    for (const std::string& line : lines) text += line + lineEnd;
+    return text;
 }
 
 std::vector<uint8_t> OnTheWire(const std::string& text) {

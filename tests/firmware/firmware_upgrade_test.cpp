@@ -17,7 +17,30 @@
 #include "tests/firmware/firmware_fixture.h"
 
 using FirmwareUpgrade = FirmwareTest;
-using Lines = std::vector<std::string>;
+
+namespace {
+
+// Exactly `characters` characters of valid records without a last line end: 16-byte data
+// records, one shorter record to fill up, then the end-of-file record. The shorter record's
+// line ends in CR LF when that is what makes the count come out right.
+std::string FileOfExactly(std::size_t characters) {
+    // ':', the length, address, type and checksum bytes and the data in digits, then LF.
+    const auto lineLength = [](std::size_t dataBytes) { return 1 + 2 * (5 + dataBytes) + 1; };
+    const std::size_t room = characters - kEndOfFileRecord.size();
+    std::string file;
+    uint16_t address = 0;
+    while (room - file.size() > lineLength(16) + lineLength(0)) {
+        file += DataRecord(address, std::vector<uint8_t>(16, 0xAB)) + "\n";
+        address += 16;
+    }
+    const std::size_t left = room - file.size();
+    const std::string lineEnd = left % 2 == 0 ? "\n" : "\r\n";
+    const std::size_t fillBytes = (left - lineLength(0) - (lineEnd.size() - 1)) / 2;
+    file += DataRecord(address, std::vector<uint8_t>(fillBytes, 0xCD)) + lineEnd;
+    return file + kEndOfFileRecord;
+}
+
+}  // namespace
 
 TEST_F(FirmwareUpgrade, OneLineOfElevenCharactersGoesOutAsTwelveBytesAndIsAcknowledged) {
     ASSERT_EQ(kEndOfFileRecord.size(), 11u);
@@ -34,8 +57,12 @@ TEST_F(FirmwareUpgrade, OneLineOfElevenCharactersGoesOutAsTwelveBytesAndIsAcknow
                                      "PIC is ready for upgrade, sending data",
                                      "Sending line......1", "Data successfully sent"}));
     EXPECT_TRUE(popups.popups.empty());
+    EXPECT_TRUE(dialogs.questions.empty());
     EXPECT_EQ(g_iBusy, 0);
     EXPECT_FALSE(isOpen(path));
+    EXPECT_EQ(progressText(), "Record 1 of 1 (100%)");
+    EXPECT_FALSE(dimmed(PANEL_UPGRADE_FIRMWARE));
+    EXPECT_TRUE(dimmed(PANEL_CANCEL_UPGRADE));
 }
 
 TEST_F(FirmwareUpgrade, RealFileOf250LinesKeepsOneProgressLineAndEndsItsLastLineItself) {
@@ -66,8 +93,11 @@ TEST_F(FirmwareUpgrade, RealFileOf250LinesKeepsOneProgressLineAndEndsItsLastLine
 TEST_F(FirmwareUpgrade, NothingAfterASemicolonIsSentNorTheCutLinesEnd) {
     const std::string first = DataRecord(0, {1, 2, 3});
     const std::string cut = DataRecord(3, {4});
+    // The end-of-file record is beyond the ';', so the operator is asked first.
+    dialogs.answers = {true};
     upgrade(writeFile(first + "\n" + cut + ";comment\n" + kEndOfFileRecord + "\n"));
 
+    EXPECT_EQ(dialogs.questions.size(), 1u);
     const std::vector<uint8_t> expected = OnTheWire(first + "\n" + cut);
     EXPECT_EQ(receivedAfter(expected.size()), expected);
     EXPECT_FALSE(board.waitForReceived(expected.size() + 1, 200));
@@ -94,17 +124,29 @@ TEST_F(FirmwareUpgrade, BusyLinkRefusesOnlyAfterTheFileWasRead) {
     EXPECT_TRUE(receivedAfter(1, 200).empty());
 }
 
-TEST_F(FirmwareUpgrade, FileLargerThanTheBufferIsRefusedWithNothingSent) {
-    std::string file;
-    const std::string line = DataRecord(0, std::vector<uint8_t>(16, 0xAB)) + "\n";
-    while (file.size() <= 400000) file += line;
-    const std::string path = writeFile(file.substr(0, 400001));
+TEST_F(FirmwareUpgrade, FileOfExactlyTheLimitIsSentAndOneCharacterMoreIsRefused) {
+    // 400,000 characters without a last line end: the CR added after the end-of-file record
+    // comes on top. The bootloader refuses the first line, so the transfer stops there.
+    const std::string atLimit = FileOfExactly(400000);
+    ASSERT_EQ(atLimit.size(), 400000u);
+    board.setBootloaderBadAnswer(1, 1, 0x15);
+    upgrade(writeFile(atLimit));
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].message, "Bad bootloader ACK response");
+    EXPECT_EQ(board.bootloaderLines().size(), 1u);
+
+    popups.popups.clear();
+    board.clearRecording();
+    click(PANEL_CLEAR_MONITOR);
+    const std::string overLimit = FileOfExactly(400001);
+    ASSERT_EQ(overLimit.find('\r'), std::string::npos) << "every character must count";
+    const std::string path = writeFile(overLimit);
     upgrade(path);
 
     ASSERT_EQ(popups.popups.size(), 1u);
     EXPECT_EQ(popups.popups[0].title, "Error");
-    EXPECT_NE(popups.popups[0].message.find("too large"), std::string::npos);
-    EXPECT_NE(popups.popups[0].message.find("400000"), std::string::npos);
+    EXPECT_EQ(popups.popups[0].message,
+              "PICFirmwareUpgrade: file too large, more than 400000 characters to send");
     EXPECT_EQ(monitorLines(), Lines{"Starting Firmware Upgrade"});
     EXPECT_TRUE(receivedAfter(1, 200).empty());
     EXPECT_EQ(g_iBusy, 0);

@@ -1,4 +1,4 @@
-// How a HEX file's bytes become the characters the bootloader receives.
+// How a HEX file's lines become the characters the bootloader receives.
 #include "firmware/hex_file_reader.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@ namespace {
 struct Read {
     HexReadResult result;
     std::string data;
+    HexImage image;
 };
 
 // Reads contents with room for capacity characters; the data is what was stored.
@@ -20,34 +21,51 @@ Read ReadText(const std::string& contents, int capacity = HEX_BUFFER_SIZE) {
     std::fwrite(contents.data(), 1, contents.size(), file);
     std::rewind(file);
     std::vector<unsigned char> buffer(capacity + 1, 0xEE);
-    int count = -1;
-    const HexReadResult result = ReadHexFile(file, buffer.data(), capacity, &count);
+    HexImage image;
+    const HexReadResult result = ReadHexFile(file, buffer.data(), capacity, &image);
     std::fclose(file);
     EXPECT_EQ(buffer[capacity], 0xEE) << "written past the buffer";
-    return {result, std::string(buffer.begin(), buffer.begin() + count)};
+    return {result, std::string(buffer.begin(), buffer.begin() + image.count), image};
 }
+
+const std::string kData = ":0100000011EE";  // 13 characters
+const std::string kEnd = ":00000001FF";     // 11 characters
 
 }  // namespace
 
-// The ';' and the missing last line end are shown on the wire by the upgrade tests.
-TEST(FirmwareHexReader, EachLineEndBecomesOneCarriageReturnAndOtherBytesPassUnchanged) {
-    EXPECT_EQ(ReadText("A\nB\r\nC\rD\n").data, "A\rB\rC\rD\r");
-    EXPECT_EQ(ReadText("\n\r\n").data, "\r\r");                     // empty lines stay lines
-    const std::string bytes{'\0', '\xFF', '\x7F', ':', '\t', 'z'};  // 0xFF is no end of file
-    EXPECT_EQ(ReadText(bytes + "\n").data, bytes + "\r");
+// The ';', blank lines and the refusals are shown on the wire by the upgrade tests.
+TEST(FirmwareHexReader, EachRecordEndsInOneCarriageReturnAndIsCounted) {
+    const Read read = ReadText(kData + "\n" + kData + "\r\n" + kData + "\r" + kEnd);
+    EXPECT_EQ(read.result, HEX_READ_OK);
+    EXPECT_EQ(read.data, kData + "\r" + kData + "\r" + kData + "\r" + kEnd + "\r");
+    EXPECT_EQ(read.image.records, 4);
+    EXPECT_EQ(read.image.endOfFile, 1);
+    EXPECT_EQ(ReadText(kData + "\n").image.endOfFile, 0);
+    // A record cut short by ';' is kept without a line end, and nothing answers it.
+    const Read cut = ReadText(kData + "\n" + kEnd + ";\n");
+    EXPECT_EQ(cut.data, kData + "\r" + kEnd);
+    EXPECT_EQ(cut.image.records, 1);
+    EXPECT_EQ(cut.image.endOfFile, 0);
 }
 
-TEST(FirmwareHexReader, DataThatFillsTheBufferExactlyFitsAndOneMoreIsRefused) {
-    EXPECT_EQ(ReadText("ABC\n", 4).result, HEX_READ_OK);
-    EXPECT_EQ(ReadText("AB\r\n", 3).data, "AB\r");                // the pair needs one place
-    EXPECT_EQ(ReadText("ABCD;tail beyond", 4).data, "ABCD");      // what follows ';' needs none
-    for (const std::string over : {"ABCD\n", "ABCDE", "ABCD"}) {  // the last one for its added CR
-        SCOPED_TRACE(over);
-        const Read read = ReadText(over, 4);
-        EXPECT_EQ(read.result, HEX_READ_TOO_LARGE);
-        EXPECT_EQ(read.data, "");
-    }
-    const std::string full(HEX_BUFFER_SIZE - 1, '0');
-    EXPECT_EQ(ReadText(full + "\n").result, HEX_READ_OK);
-    EXPECT_EQ(ReadText(full + "0\n").result, HEX_READ_TOO_LARGE);
+TEST(FirmwareHexReader, OnlyTheCarriageReturnAddedAfterTheLastRecordGoesBeyondTheLimit) {
+    const int justEnough = static_cast<int>(kData.size() + 1 + kEnd.size()) + 1;
+    EXPECT_EQ(ReadText(kData + "\n" + kEnd, justEnough).data, kData + "\r" + kEnd + "\r");
+    EXPECT_EQ(ReadText(kData + "\r\n" + kEnd + "  \t", justEnough).result, HEX_READ_OK);
+    // Its own line end counts, blanks after it do not.
+    EXPECT_EQ(ReadText(kData + "\n" + kEnd + "\n", justEnough).result, HEX_READ_TOO_LARGE);
+    EXPECT_EQ(ReadText(kData + "\n" + kEnd + "  \n\t\n", justEnough + 1).result, HEX_READ_OK);
+    const Read over = ReadText(kData + "\n" + kData + "\n" + kEnd, justEnough);
+    EXPECT_EQ(over.result, HEX_READ_TOO_LARGE);
+    EXPECT_EQ(over.data, "");
+    // A long run of blanks is not stored on the way, whatever its length.
+    EXPECT_EQ(ReadText(kEnd + std::string(4000, ' ') + "\n", 13).result, HEX_READ_OK);
+}
+
+TEST(FirmwareHexReader, EndOfTextMarkIsDroppedOnlyAsTheFilesLastByte) {
+    EXPECT_EQ(ReadText(kEnd + "\x1A").data, kEnd + "\r");
+    EXPECT_EQ(ReadText(kEnd + "\n\x1A").data, kEnd + "\r");
+    const Read inside = ReadText(kData + "\n\x1A\n" + kEnd + "\n");
+    EXPECT_EQ(inside.result, HEX_READ_NOT_HEX);
+    EXPECT_STREQ(inside.image.problem, "line 2: does not start with ':'");
 }

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include "app/Tarviktest.h"
 #include "app/serial_monitor.h"
@@ -160,4 +161,48 @@ TEST_F(RuntimeControlsTest, PopupsGoThroughTheHook) {
     EXPECT_LT(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 0);
     EXPECT_STREQ(path, "/tmp/board.hex");
     EXPECT_EQ(popups.fileDialogs.at(0).title, "Load HEX file");
+}
+
+TEST_F(RuntimeControlsTest, QuestionsGoThroughTheHookAndTheDialogDefaultsToNo) {
+    // A hook that knows no questions sees them as messages and takes the default answer.
+    EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 0);
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].message, "Send it anyway?");
+
+    {
+        struct SaysYes : PopupRecorder {
+            bool confirmPopup(const std::string&, const std::string&) override { return true; }
+        } yes;
+        EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 1);
+    }  // leaves no hook installed
+
+    // The real dialog: Enter at once takes the default button.
+    bool dialogShown = false;
+    QTimer::singleShot(50, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        dialogShown = dialog != nullptr;
+        if (dialog) QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 0);
+    EXPECT_TRUE(dialogShown);
+    tarvik::rt::SetPopupHandler(&popups);
+}
+
+TEST_F(RuntimeControlsTest, ProgressBarHoldsWholeNumbersWithinItsRange) {
+    ASSERT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, 40), 0);
+    int value = -1, maximum = -1;
+    GetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, &maximum);
+    EXPECT_EQ(maximum, 40);
+    SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, 12.6);
+    GetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, &value);
+    EXPECT_EQ(value, 13);
+    SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, 41);
+    GetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, &value);
+    EXPECT_EQ(value, 40) << "a value past the end must show a full bar";
+    EXPECT_EQ(SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, "half"), UIE_BAD_TYPE);
+    // Only shows: Tab passes it by.
+    int position = 0;
+    EXPECT_EQ(
+        GetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_CTRL_TAB_POSITION, &position),
+        UIE_BAD_ATTRIBUTE);
 }

@@ -1,0 +1,72 @@
+#include "firmware/upgrade_progress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/Tarviktest.h"
+#include "app/serial_monitor.h"
+#include "app/shell.h"
+#include "runtime/cvirte.h"
+#include "runtime/userint.h"
+
+namespace {
+
+constexpr const char* kProgressFormat = "Sending line......%i";
+constexpr int kProgressTextSize = 64;
+
+struct UpgradeProgress {
+    int sent = 0;
+    int line = -1;  // the monitor's progress line
+    char text[kProgressTextSize] = "";
+    double lastEvents = 0;
+};
+UpgradeProgress g_progress;
+
+// Whether the progress line still holds what was last written to it: "Clear monitor" during
+// the transfer empties the monitor, and the lines logged after it may reach that index again.
+bool progressLineInPlace() {
+    char shown[kProgressTextSize];
+    return g_progress.line >= 0 && g_progress.line < g_iSerial_comm_cnt &&
+           GetTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_progress.line, shown) == 0 &&
+           std::strcmp(shown, g_progress.text) == 0;
+}
+
+void showProgressLine(int nextLine) {
+    const bool inPlace = progressLineInPlace();
+    std::snprintf(g_progress.text, sizeof g_progress.text, kProgressFormat, nextLine);
+    if (inPlace) {
+        ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_progress.line, g_progress.text);
+        return;
+    }
+    LogToWindow(g_progress.text);
+    g_progress.line = g_iSerial_comm_cnt - 1;
+}
+
+}  // namespace
+
+void StartUpgradeProgress(int records) {
+    g_progress = UpgradeProgress{};
+    // An empty range would turn the bar into a busy indicator.
+    SetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, std::max(records, 1));
+    ShowUpgradeProgress();
+    showProgressLine(1);
+    g_progress.lastEvents = Timer();
+}
+
+void NoteRecordsSent(int sent) {
+    g_progress.sent = sent;
+    if ((sent + 1) % PROGRESS_EVERY_LINES == 0) showProgressLine(sent + 1);
+}
+
+void KeepUpgradeResponsive(void) {
+    if (Timer() - g_progress.lastEvents < UPGRADE_EVENTS_SECONDS) return;
+    ShowUpgradeProgress();
+    ProcessSystemEvents();
+    // A callback run here may have taken long (a dialog); the next dispatch counts from now.
+    g_progress.lastEvents = Timer();
+}
+
+void ShowUpgradeProgress(void) {
+    SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, g_progress.sent);
+}
