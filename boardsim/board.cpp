@@ -161,18 +161,18 @@ bool Board::Impl::transmit(const Transmission& t) {
     }
     const std::size_t count = std::min(t.bytes.size(), t.hangUpAfter.value_or(t.bytes.size()));
     // The recording holds what reached the line, stamped when it left.
+    const auto write = [this](const uint8_t* bytes, std::size_t n) {
+        return port.writeAll(bytes, n, kWriteTimeoutMs);
+    };
     if (pacing) {
         for (std::size_t i = 0; i < count; ++i) {
             if (!waitPreciselyUntil(lastSentSeconds + kByteSeconds)) return false;
             lastSentSeconds = now();
-            if (port.writeAll(&t.bytes[i], 1, kWriteTimeoutMs) != 1) break;
-            recorder.add({false, t.bytes[i], lastSentSeconds});
+            if (recorder.addWritten(&t.bytes[i], 1, lastSentSeconds, write) != 1) break;
         }
     } else {
         lastSentSeconds = now();
-        const std::size_t written = port.writeAll(t.bytes.data(), count, kWriteTimeoutMs);
-        for (std::size_t i = 0; i < written; ++i)
-            recorder.add({false, t.bytes[i], lastSentSeconds});
+        recorder.addWritten(t.bytes.data(), count, lastSentSeconds, write);
     }
     if (t.hangUpAfter) {
         port.waitUntilTaken(kHangUpGraceMs);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -32,6 +33,11 @@ class WireRecorder {
     explicit WireRecorder(std::size_t capacity = kDefaultCapacity);
 
     void add(const WireByte& byte);
+    // Writes bytes to the line with `write` (which returns how many it wrote) and records those
+    // as sent by the board at `seconds`. Whoever looks at the recording sees a write together
+    // with its bytes, never the bytes before the write nor the write before its bytes.
+    std::size_t addWritten(const uint8_t* bytes, std::size_t count, double seconds,
+                           const std::function<std::size_t(const uint8_t*, std::size_t)>& write);
     std::vector<WireByte> bytes() const;
     // Bytes from the console still held, in arrival order.
     std::vector<uint8_t> fromConsole() const;
@@ -47,6 +53,8 @@ class WireRecorder {
     std::size_t capacity_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
+    void addLocked(const WireByte& byte);  // with mutex_ held
+
     std::deque<WireByte> bytes_;
     std::size_t heldFromConsole_ = 0;
 };

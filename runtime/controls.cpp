@@ -34,12 +34,15 @@ int copyOut(const QString& text, char* buffer, std::size_t size) {
 }
 
 int wrongType(const Control& c) {
-    return UiFail(UIE_BAD_TYPE, QStringLiteral("%1 does not hold that type of value")
-                                    .arg(c.constantName.isEmpty() ? QString::number(c.id) : c.constantName));
+    return UiFail(UIE_BAD_TYPE,
+                  QStringLiteral("%1 does not hold that type of value")
+                      .arg(c.constantName.isEmpty() ? QString::number(c.id) : c.constantName));
 }
 
 int badAttribute(const Control& c, int attribute) {
-    return UiFail(UIE_BAD_ATTRIBUTE, QStringLiteral("attribute %1 does not apply to control %2").arg(attribute).arg(c.id));
+    return UiFail(
+        UIE_BAD_ATTRIBUTE,
+        QStringLiteral("attribute %1 does not apply to control %2").arg(attribute).arg(c.id));
 }
 
 QString labelOf(const Control& c) {
@@ -110,16 +113,27 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
         case ATTR_LEFT: {
             QWidget* root = FindPanel(panel)->root;
             QPoint inPanel = w->mapTo(root, QPoint(0, 0));
-            if (attribute == ATTR_TOP) inPanel.setY(whole); else inPanel.setX(whole);
+            if (attribute == ATTR_TOP)
+                inPanel.setY(whole);
+            else
+                inPanel.setX(whole);
             w->move(w->parentWidget()->mapFrom(root, inPanel));
             return 0;
         }
-        case ATTR_HEIGHT: w->resize(w->width(), std::max(0, whole)); return 0;
-        case ATTR_WIDTH: w->resize(std::max(0, whole), w->height()); return 0;
-        case ATTR_CTRL_TAB_POSITION: return setTabPosition(panel, c, whole);
-        case ATTR_DIMMED: w->setEnabled(whole == 0); return 0;
+        case ATTR_HEIGHT:
+            w->resize(w->width(), std::max(0, whole));
+            return 0;
+        case ATTR_WIDTH:
+            w->resize(std::max(0, whole), w->height());
+            return 0;
+        case ATTR_CTRL_TAB_POSITION:
+            return setTabPosition(panel, c, whole);
+        case ATTR_DIMMED:
+            w->setEnabled(whole == 0);
+            return 0;
         case ATTR_DATA_TYPE:
-            if (!spin || (whole != VAL_INTEGER && whole != VAL_FLOAT && whole != VAL_DOUBLE)) return wrongType(c);
+            if (!spin || (whole != VAL_INTEGER && whole != VAL_FLOAT && whole != VAL_DOUBLE))
+                return wrongType(c);
             c.dataType = whole;
             {
                 QSignalBlocker quiet(spin);
@@ -136,7 +150,10 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
             return 0;
         case ATTR_ENABLED:
             if (!c.timer) return badAttribute(c, attribute);
-            if (whole) c.timer->start(); else c.timer->stop();
+            if (whole)
+                c.timer->start();
+            else
+                c.timer->stop();
             return 0;
         case ATTR_MIN_VALUE:
         case ATTR_MAX_VALUE:
@@ -150,7 +167,10 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
             if (!spin) return badAttribute(c, attribute);
             {
                 QSignalBlocker quiet(spin);
-                if (attribute == ATTR_MIN_VALUE) spin->setMinimum(value); else spin->setMaximum(value);
+                if (attribute == ATTR_MIN_VALUE)
+                    spin->setMinimum(value);
+                else
+                    spin->setMaximum(value);
             }
             return 0;
         case ATTR_MAX_ENTRY_LENGTH:
@@ -163,7 +183,8 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
             if (!spin) return badAttribute(c, attribute);
             c.displaySetting737 = whole;
             return 0;
-        default: return badAttribute(c, attribute);
+        default:
+            return badAttribute(c, attribute);
     }
 }
 
@@ -173,10 +194,18 @@ int getNumberAttribute(int panel, Control& c, int attribute, double* value) {
     auto* box = qobject_cast<TextBoxWidget*>(w);
     QWidget* root = FindPanel(panel)->root;
     switch (attribute) {
-        case ATTR_TOP: *value = w->mapTo(root, QPoint(0, 0)).y(); return 0;
-        case ATTR_LEFT: *value = w->mapTo(root, QPoint(0, 0)).x(); return 0;
-        case ATTR_HEIGHT: *value = w->height(); return 0;
-        case ATTR_WIDTH: *value = w->width(); return 0;
+        case ATTR_TOP:
+            *value = w->mapTo(root, QPoint(0, 0)).y();
+            return 0;
+        case ATTR_LEFT:
+            *value = w->mapTo(root, QPoint(0, 0)).x();
+            return 0;
+        case ATTR_HEIGHT:
+            *value = w->height();
+            return 0;
+        case ATTR_WIDTH:
+            *value = w->width();
+            return 0;
         case ATTR_CTRL_TAB_POSITION: {
             auto& order = FindPanel(panel)->tabOrder;
             auto it = std::find(order.begin(), order.end(), c.id);
@@ -184,9 +213,15 @@ int getNumberAttribute(int panel, Control& c, int attribute, double* value) {
             *value = static_cast<double>(it - order.begin());
             return 0;
         }
-        case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
-        case ATTR_DATA_TYPE: *value = c.dataType; return 0;
-        case ATTR_CTRL_STYLE: *value = c.style; return 0;
+        case ATTR_DIMMED:
+            *value = w->isEnabled() ? 0 : 1;
+            return 0;
+        case ATTR_DATA_TYPE:
+            *value = c.dataType;
+            return 0;
+        case ATTR_CTRL_STYLE:
+            *value = c.style;
+            return 0;
         case ATTR_FIRST_VISIBLE_LINE:
             if (!box) return badAttribute(c, attribute);
             *value = box->firstVisibleLine();
@@ -218,7 +253,8 @@ int getNumberAttribute(int panel, Control& c, int attribute, double* value) {
             if (!spin) return badAttribute(c, attribute);
             *value = c.displaySetting737;
             return 0;
-        default: return badAttribute(c, attribute);
+        default:
+            return badAttribute(c, attribute);
     }
 }
 
@@ -230,14 +266,16 @@ TextBoxWidget* textBox(int panel, int control) {
     return nullptr;
 }
 
-int newControlId(const Panel& p) { return p.controls.empty() ? 1 : p.controls.rbegin()->first + 1; }
+int newControlId(const Panel& p) {
+    return p.controls.empty() ? 1 : p.controls.rbegin()->first + 1;
+}
 
 }  // namespace
 }  // namespace tarvik::rt
 
 using namespace tarvik::rt;
 
-#define CONTROL_OR_FAIL(panel, control)      \
+#define CONTROL_OR_FAIL(panel, control)       \
     Control* c = FindControl(panel, control); \
     if (!c) return UIE_BAD_CONTROL
 
@@ -292,8 +330,10 @@ int GetCtrlVal(int panel, int control, double* value) {
 
 int GetCtrlValString(int panel, int control, char* buffer, std::size_t size) {
     CONTROL_OR_FAIL(panel, control);
-    if (auto* edit = qobject_cast<QLineEdit*>(c->widget.data())) return copyOut(edit->text(), buffer, size);
-    if (auto* label = qobject_cast<QLabel*>(c->widget.data())) return copyOut(label->text(), buffer, size);
+    if (auto* edit = qobject_cast<QLineEdit*>(c->widget.data()))
+        return copyOut(edit->text(), buffer, size);
+    if (auto* label = qobject_cast<QLabel*>(c->widget.data()))
+        return copyOut(label->text(), buffer, size);
     return wrongType(*c);
 }
 
@@ -339,10 +379,14 @@ int GetCtrlAttribute(int panel, int control, int attribute, double* value) {
 int GetCtrlAttributeString(int panel, int control, int attribute, char* buffer, std::size_t size) {
     CONTROL_OR_FAIL(panel, control);
     switch (attribute) {
-        case ATTR_LABEL_TEXT: return copyOut(labelOf(*c), buffer, size);
-        case ATTR_CALLBACK_NAME: return copyOut(c->callbackName, buffer, size);
-        case ATTR_CONSTANT_NAME: return copyOut(c->constantName, buffer, size);
-        default: return badAttribute(*c, attribute);
+        case ATTR_LABEL_TEXT:
+            return copyOut(labelOf(*c), buffer, size);
+        case ATTR_CALLBACK_NAME:
+            return copyOut(c->callbackName, buffer, size);
+        case ATTR_CONSTANT_NAME:
+            return copyOut(c->constantName, buffer, size);
+        default:
+            return badAttribute(*c, attribute);
     }
 }
 
@@ -376,7 +420,8 @@ int NewCtrl(int panel, int style, const char* label, int top, int left) {
         c->widget = message;
         c->dataType = VAL_STRING;
     } else {
-        return UiFail(UIE_BAD_VALUE, QStringLiteral("NewCtrl cannot make controls of style %1").arg(style));
+        return UiFail(UIE_BAD_VALUE,
+                      QStringLiteral("NewCtrl cannot make controls of style %1").arg(style));
     }
     c->widget->show();
     c->widget->raise();  // above the group boxes it is placed over
@@ -439,7 +484,9 @@ int GetTextBoxLineString(int panel, int control, int index, char* buffer, std::s
 int SetPanelAttribute(int panel, int attribute, const char* value) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
-    if (attribute != ATTR_TITLE) return UiFail(UIE_BAD_ATTRIBUTE, QStringLiteral("panel attribute %1 is not text").arg(attribute));
+    if (attribute != ATTR_TITLE)
+        return UiFail(UIE_BAD_ATTRIBUTE,
+                      QStringLiteral("panel attribute %1 is not text").arg(attribute));
     p->root->setWindowTitle(QString::fromUtf8(value ? value : ""));
     return 0;
 }
@@ -447,7 +494,9 @@ int SetPanelAttribute(int panel, int attribute, const char* value) {
 int SetPanelAttribute(int panel, int attribute, int value) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
-    if (attribute != ATTR_CLOSE_CTRL) return UiFail(UIE_BAD_ATTRIBUTE, QStringLiteral("panel attribute %1 is not a number").arg(attribute));
+    if (attribute != ATTR_CLOSE_CTRL)
+        return UiFail(UIE_BAD_ATTRIBUTE,
+                      QStringLiteral("panel attribute %1 is not a number").arg(attribute));
     if (value != 0 && !FindControl(panel, value)) return UIE_BAD_CONTROL;
     p->closeControl = value;
     return 0;
@@ -456,7 +505,9 @@ int SetPanelAttribute(int panel, int attribute, int value) {
 int GetPanelAttribute(int panel, int attribute, int* value) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
-    if (attribute != ATTR_CLOSE_CTRL) return UiFail(UIE_BAD_ATTRIBUTE, QStringLiteral("panel attribute %1 is not a number").arg(attribute));
+    if (attribute != ATTR_CLOSE_CTRL)
+        return UiFail(UIE_BAD_ATTRIBUTE,
+                      QStringLiteral("panel attribute %1 is not a number").arg(attribute));
     if (value) *value = p->closeControl;
     return 0;
 }
@@ -464,7 +515,9 @@ int GetPanelAttribute(int panel, int attribute, int* value) {
 int GetPanelAttribute(int panel, int attribute, char* buffer, std::size_t size) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
-    if (attribute != ATTR_TITLE) return UiFail(UIE_BAD_ATTRIBUTE, QStringLiteral("panel attribute %1 is not text").arg(attribute));
+    if (attribute != ATTR_TITLE)
+        return UiFail(UIE_BAD_ATTRIBUTE,
+                      QStringLiteral("panel attribute %1 is not text").arg(attribute));
     return copyOut(p->root->windowTitle(), buffer, size);
 }
 
@@ -474,13 +527,15 @@ int SavePanelImage(int panel, const char* pngPath) {
     // Pending layout work (scroll bars catching up with new lines) first.
     QCoreApplication::sendPostedEvents();
     if (!pngPath || !p->root->grab().save(QString::fromUtf8(pngPath), "PNG"))
-        return UiFail(UIE_BAD_FILE, QStringLiteral("cannot write the image %1").arg(pngPath ? pngPath : ""));
+        return UiFail(UIE_BAD_FILE,
+                      QStringLiteral("cannot write the image %1").arg(pngPath ? pngPath : ""));
     return 0;
 }
 
 int SetWaitCursor(int on) {
     static bool waiting = false;
-    if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, QStringLiteral("the engine is not started"));
+    if (!EngineStarted())
+        return UiFail(UIE_NOT_STARTED, QStringLiteral("the engine is not started"));
     if (on && !waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!on && waiting) QApplication::restoreOverrideCursor();
     waiting = on != 0;

@@ -3,7 +3,9 @@
 namespace tarvik::rt {
 
 namespace {
-QString withDecimalPoint(QString text) { return text.replace(QLatin1Char(','), QLatin1Char('.')); }
+QString withDecimalPoint(QString text) {
+    return text.replace(QLatin1Char(','), QLatin1Char('.'));
+}
 }  // namespace
 
 NumberBox::NumberBox(QWidget* parent) : QDoubleSpinBox(parent) {

@@ -10,7 +10,7 @@ namespace tarvik::rt {
 // Qt would take the comma for a group separator and silently drop it, so
 // "12,5" became 125. Group separators are neither shown nor accepted.
 class NumberBox : public QDoubleSpinBox {
-public:
+  public:
     explicit NumberBox(QWidget* parent = nullptr);
     QValidator::State validate(QString& input, int& pos) const override;
     double valueFromText(const QString& text) const override;

@@ -33,7 +33,7 @@ constexpr int kFloatDecimals = 4;
 constexpr int kDefaultMaxEntryLength = 255;
 
 class Loader : public QUiLoader {
-public:
+  public:
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         if (className == QLatin1String(kTextBoxClass)) {
             auto* box = new TextBoxWidget(parent);
@@ -51,7 +51,7 @@ public:
 
 // The title-bar close operates the panel's close control, as a click would.
 class CloseFilter : public QObject {
-public:
+  public:
     explicit CloseFilter(int handle, QObject* parent) : QObject(parent), handle_(handle) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Close) return QObject::eventFilter(watched, event);
@@ -61,7 +61,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int handle_;
 };
 
@@ -106,13 +106,16 @@ CtrlCallbackPtr lookUpCallback(const QString& name) {
 QString describeControl(QWidget* w, Control& c) {
     c.constantName = w->objectName();
     c.style = styleOf(w);
-    if (c.style == 0) return QStringLiteral("%1 is a %2, which is no control kind").arg(c.constantName, w->metaObject()->className());
+    if (c.style == 0)
+        return QStringLiteral("%1 is a %2, which is no control kind")
+            .arg(c.constantName, w->metaObject()->className());
     c.dataType = dataTypeOf(w, c.style);
     c.callbackName = w->property("callback").toString();
     if (!c.callbackName.isEmpty()) {
         c.callback = lookUpCallback(c.callbackName);
         if (!c.callback)
-            return QStringLiteral("unknown callback '%1' on %2").arg(c.callbackName, c.constantName);
+            return QStringLiteral("unknown callback '%1' on %2")
+                .arg(c.callbackName, c.constantName);
     }
     c.widget = w;
     return {};
@@ -128,7 +131,8 @@ void prepareWidget(Control& c) {
         w->hide();
         c.timer = new QTimer(w);
         c.timer->setTimerType(Qt::PreciseTimer);
-        double seconds = w->property("interval").isValid() ? w->property("interval").toDouble() : 1.0;
+        double seconds =
+            w->property("interval").isValid() ? w->property("interval").toDouble() : 1.0;
         c.timer->setInterval(static_cast<int>(seconds * 1000.0 + 0.5));
         if (!w->property("enabled").isValid() || w->property("enabled").toBool()) c.timer->start();
     }
@@ -144,8 +148,10 @@ bool takesFocus(int style) {
 using namespace tarvik::rt;
 
 int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
-    if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, QStringLiteral("the engine is not started"));
-    if (parentPanel != 0) return UiFail(UIE_BAD_PANEL, QStringLiteral("only top-level panels are supported"));
+    if (!EngineStarted())
+        return UiFail(UIE_NOT_STARTED, QStringLiteral("the engine is not started"));
+    if (parentPanel != 0)
+        return UiFail(UIE_BAD_PANEL, QStringLiteral("only top-level panels are supported"));
     if (!fileName) return UiFail(UIE_FILE_NOT_FOUND, QStringLiteral("no file name"));
     QString path = resolvePath(fileName);
     QFile file(path);
@@ -154,7 +160,8 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
     Loader loader;
     QWidget* root = loader.load(&file);
     if (!root) {
-        QString why = loader.errorString().isEmpty() ? QStringLiteral("not a panel file") : loader.errorString();
+        QString why = loader.errorString().isEmpty() ? QStringLiteral("not a panel file")
+                                                     : loader.errorString();
         return UiFail(UIE_BAD_FILE, QStringLiteral("%1: %2").arg(path, why));
     }
     auto panel = std::make_unique<Panel>();
@@ -163,8 +170,10 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
         delete root;
         return UiFail(code, QStringLiteral("%1: %2").arg(path, why));
     };
-    if (!root->property("resourceId").isValid() || root->property("resourceId").toInt() != resourceId)
-        return fail(UIE_NO_RESOURCE, QStringLiteral("no panel with resource id %1").arg(resourceId));
+    if (!root->property("resourceId").isValid() ||
+        root->property("resourceId").toInt() != resourceId)
+        return fail(UIE_NO_RESOURCE,
+                    QStringLiteral("no panel with resource id %1").arg(resourceId));
 
     const QList<QWidget*> widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
@@ -172,13 +181,17 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
         if (!id.isValid()) continue;
         bool ok = false;
         int ctrlId = id.toInt(&ok);
-        if (!ok || ctrlId <= 0) return fail(UIE_BAD_FILE, QStringLiteral("%1 has an invalid id").arg(w->objectName()));
+        if (!ok || ctrlId <= 0)
+            return fail(UIE_BAD_FILE, QStringLiteral("%1 has an invalid id").arg(w->objectName()));
         if (panel->controls.count(ctrlId))
             return fail(UIE_BAD_FILE, QStringLiteral("id %1 is used twice").arg(ctrlId));
         auto control = std::make_unique<Control>();
         control->id = ctrlId;
         QString error = describeControl(w, *control);
-        if (!error.isEmpty()) return fail(error.startsWith(QLatin1String("unknown callback")) ? UIE_UNKNOWN_CALLBACK : UIE_BAD_FILE, error);
+        if (!error.isEmpty())
+            return fail(error.startsWith(QLatin1String("unknown callback")) ? UIE_UNKNOWN_CALLBACK
+                                                                            : UIE_BAD_FILE,
+                        error);
         panel->controls[ctrlId] = std::move(control);
     }
     for (QLabel* label : root->findChildren<QLabel*>()) {
@@ -192,7 +205,8 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
             if (c->widget == w && takesFocus(c->style)) panel->tabOrder.push_back(id);
     }
     for (auto& [id, c] : panel->controls)
-        if (takesFocus(c->style) && std::find(panel->tabOrder.begin(), panel->tabOrder.end(), id) == panel->tabOrder.end())
+        if (takesFocus(c->style) &&
+            std::find(panel->tabOrder.begin(), panel->tabOrder.end(), id) == panel->tabOrder.end())
             panel->tabOrder.push_back(id);
     panel->closeControl = root->property("closeCtrl").toInt();
 

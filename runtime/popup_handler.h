@@ -8,7 +8,7 @@
 namespace tarvik::rt {
 
 class PopupHandler {
-public:
+  public:
     virtual ~PopupHandler() = default;
     virtual void messagePopup(const std::string& title, const std::string& message) = 0;
     // The chosen file's path, or nullopt for a cancel.

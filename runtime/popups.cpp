@@ -12,7 +12,9 @@ namespace tarvik::rt {
 namespace {
 PopupHandler* g_popupHandler = nullptr;
 }
-void SetPopupHandler(PopupHandler* handler) { g_popupHandler = handler; }
+void SetPopupHandler(PopupHandler* handler) {
+    g_popupHandler = handler;
+}
 }  // namespace tarvik::rt
 
 using namespace tarvik::rt;
@@ -45,8 +47,8 @@ int ConfirmPopup(const char* title, const char* message) {
 }
 
 int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
-                      const char* fileTypeList, const char* title, int, int, int, int,
-                      int, char* pathBuffer, std::size_t pathSize) {
+                      const char* fileTypeList, const char* title, int, int, int, int, int,
+                      char* pathBuffer, std::size_t pathSize) {
     if (!pathBuffer || pathSize == 0) return UiFail(UIE_BUFFER_TOO_SMALL, "no path buffer");
     std::string fileSpec = defaultFileSpec ? defaultFileSpec : "";
     std::string heading = title ? title : "";
@@ -56,8 +58,8 @@ int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
     } else {
         if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
         // "*.hex;*.txt;" becomes the dialog's filter "*.hex *.txt".
-        QString patterns = QString::fromUtf8(fileTypeList && *fileTypeList ? fileTypeList
-                                                                            : fileSpec.c_str());
+        QString patterns =
+            QString::fromUtf8(fileTypeList && *fileTypeList ? fileTypeList : fileSpec.c_str());
         patterns.replace(';', ' ');
         QString filter = QStringLiteral("(%1);;All files (*)").arg(patterns.trimmed());
         QString path = QFileDialog::getOpenFileName(

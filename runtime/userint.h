@@ -52,19 +52,19 @@ enum {
     ATTR_WIDTH = 4,
     ATTR_CTRL_TAB_POSITION = 5,
     ATTR_DATA_TYPE = 6,
-    ATTR_LABEL_TEXT = 7,        // string
+    ATTR_LABEL_TEXT = 7,  // string
     ATTR_DIMMED = 8,
     ATTR_FIRST_VISIBLE_LINE = 9,
-    ATTR_INTERVAL = 10,         // double, seconds (timer)
-    ATTR_ENABLED = 11,          // timer running
-    ATTR_CTRL_STYLE = 12,       // read only
-    ATTR_CALLBACK_NAME = 13,    // string, read only
-    ATTR_CONSTANT_NAME = 14,    // string, read only
-    ATTR_MIN_VALUE = 15,        // double (numeric)
-    ATTR_MAX_VALUE = 16,        // double (numeric)
-    ATTR_MAX_ENTRY_LENGTH = 17, // string controls
-    ATTR_TITLE = 18,            // string, panels
-    ATTR_CLOSE_CTRL = 19,       // panels: the control whose commit the title-bar close sends
+    ATTR_INTERVAL = 10,          // double, seconds (timer)
+    ATTR_ENABLED = 11,           // timer running
+    ATTR_CTRL_STYLE = 12,        // read only
+    ATTR_CALLBACK_NAME = 13,     // string, read only
+    ATTR_CONSTANT_NAME = 14,     // string, read only
+    ATTR_MIN_VALUE = 15,         // double (numeric)
+    ATTR_MAX_VALUE = 16,         // double (numeric)
+    ATTR_MAX_ENTRY_LENGTH = 17,  // string controls
+    ATTR_TITLE = 18,             // string, panels
+    ATTR_CLOSE_CTRL = 19,        // panels: the control whose commit the title-bar close sends
     ATTR_NUM_DISPLAY_SETTING = 737,
 };
 
@@ -110,8 +110,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value);
 int SetCtrlAttribute(int panel, int control, int attribute, const char* value);
 int GetCtrlAttribute(int panel, int control, int attribute, int* value);
 int GetCtrlAttribute(int panel, int control, int attribute, double* value);
-int GetCtrlAttributeString(int panel, int control, int attribute, char* buffer,
-                           std::size_t size);
+int GetCtrlAttributeString(int panel, int control, int attribute, char* buffer, std::size_t size);
 template <std::size_t N>
 int GetCtrlAttribute(int panel, int control, int attribute, char (&buffer)[N]) {
     return GetCtrlAttributeString(panel, control, attribute, buffer, N);
