@@ -34,7 +34,8 @@ void DispMsg(const unsigned int* words, const char* prefix, int count) {
     std::memcpy(line, prefix, strnlen(prefix, kPrefixLength));
     char* position = line + kPrefixLength;
     for (int i = 0; i < count; ++i) {
-        for (int shift = 28; shift >= 0; shift -= 4) *position++ = kHexDigits[(words[i] >> shift) & 0xF];
+        for (int shift = 28; shift >= 0; shift -= 4)
+            *position++ = kHexDigits[(words[i] >> shift) & 0xF];
         *position = '\0';
         LogToWindow(line);
         std::memset(line, ' ', kIndentLength);

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/Tarviktest.h"
-#include "bench/bench_console.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
+#include "bench/bench_console.h"
 #include "boardsim/board.h"
 #include "link/connection.h"
 #include "link/speed_test.h"
@@ -29,7 +29,9 @@ constexpr int kBytesPerReadTransaction = 16;
 constexpr double kWireSecondsPerByte = 10.0 / 38400.0;
 boardsim::Board* g_board = nullptr;
 
-double secondsOf(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double secondsOf(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 void connectTo(boardsim::Board& board, bool paced) {
     board.setPacing(paced);
@@ -50,12 +52,20 @@ void RegisterRead(benchmark::State& state) {
         if (GetRegister(1, &value) != 1) state.SkipWithError("read failed");
         state.SetIterationTime(secondsOf(std::chrono::steady_clock::now() - start));
         // The monitor grows with every frame; keep it small so only the link is measured.
-        if (g_iSerial_comm_cnt > 4000) Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+        if (g_iSerial_comm_cnt > 4000)
+            Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
     }
     state.counters["wire_ms"] = kBytesPerReadTransaction * kWireSecondsPerByte * 1e3;
     CloseCom(kPort);
 }
-BENCHMARK(RegisterRead)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(RegisterRead)
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(300)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 double medianConsoleMicros(bool paced, int count) {
     connectTo(*g_board, paced);
@@ -65,7 +75,8 @@ double medianConsoleMicros(bool paced, int count) {
         unsigned int value = 0;
         GetRegister(1, &value);
         times.push_back(secondsOf(std::chrono::steady_clock::now() - start) * 1e6);
-        if (g_iSerial_comm_cnt > 4000) Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+        if (g_iSerial_comm_cnt > 4000)
+            Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
     }
     CloseCom(kPort);
     std::nth_element(times.begin(), times.begin() + count / 2, times.end());
@@ -74,7 +85,8 @@ double medianConsoleMicros(bool paced, int count) {
 
 double medianPyserialMicros(const std::string& script, int count) {
     g_board->setPacing(false);
-    std::string command = "/usr/bin/python3 '" + script + "' '" + g_board->devicePath() + "' " + std::to_string(count);
+    std::string command = "/usr/bin/python3 '" + script + "' '" + g_board->devicePath() + "' " +
+                          std::to_string(count);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return -1;
     double micros = -1;
@@ -96,16 +108,18 @@ int main(int argc, char** argv) {
     constexpr int kCount = 500;
     const double wireMicros = kBytesPerReadTransaction * kWireSecondsPerByte * 1e6;
     const double paced = medianConsoleMicros(true, kCount);
-    std::printf("\npaced median %.0f us, wire time %.0f us: ratio %.2f (goal <= 1.2)\n", paced, wireMicros,
-                paced / wireMicros);
+    std::printf("\npaced median %.0f us, wire time %.0f us: ratio %.2f (goal <= 1.2)\n", paced,
+                wireMicros, paced / wireMicros);
     const std::string script = std::string(TARVIK_SOURCE_DIR) + "/bench/pyserial_register_read.py";
     const double console = medianConsoleMicros(false, kCount);
     const double python = medianPyserialMicros(script, kCount);
     if (python > 0)
-        std::printf("unpaced median: console %.1f us, pyserial %.1f us: ratio %.2f (goal <= 1.0)\n", console, python,
-                    console / python);
+        std::printf("unpaced median: console %.1f us, pyserial %.1f us: ratio %.2f (goal <= 1.0)\n",
+                    console, python, console / python);
     else
-        std::printf("unpaced median: console %.1f us; pyserial reference unavailable (python3-serial)\n", console);
+        std::printf(
+            "unpaced median: console %.1f us; pyserial reference unavailable (python3-serial)\n",
+            console);
     board.stop();
     CloseCVIRTE();
     return 0;

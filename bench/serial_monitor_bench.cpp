@@ -10,9 +10,9 @@
 #include <cstdlib>
 
 #include "app/Tarviktest.h"
-#include "bench/bench_console.h"
 #include "app/serial_monitor.h"
 #include "app/shell.h"
+#include "bench/bench_console.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 

@@ -20,7 +20,8 @@ int Temperature_meas_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
     unsigned int raw = 0;
     if (GetRegister(ADDR_TEMPERATURE, &raw) > 0) {
-        float temperature = static_cast<float>(static_cast<int>(raw) / kTemperatureDivisor - kTemperatureOffset);
+        float temperature =
+            static_cast<float>(static_cast<int>(raw) / kTemperatureDivisor - kTemperatureOffset);
         std::sprintf(disp_str, "%.2f", temperature);
         SetCtrlVal(g_hmainPanel, PANEL_TEMPERATURE, disp_str);
         std::sprintf(disp_str, "Board temperature is %.2f", temperature);

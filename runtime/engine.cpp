@@ -44,7 +44,9 @@ bool displayAvailable() {
 
 }  // namespace
 
-bool EngineStarted() { return g_engine != nullptr; }
+bool EngineStarted() {
+    return g_engine != nullptr;
+}
 
 }  // namespace tarvik::rt
 
@@ -89,7 +91,8 @@ int RunUserInterface(void) {
         QString path = QString::fromUtf8(snapshot);
         QTimer::singleShot(kSnapshotDelayMs, [path] {
             if (QWidget* root = FirstShownPanel(); !root || !root->grab().save(path, "PNG"))
-                std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n", qPrintable(path));
+                std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n",
+                             qPrintable(path));
             QuitUserInterface(0);
         });
     }
@@ -118,7 +121,8 @@ int ProcessSystemEvents(void) {
 
 void Delay(double seconds) {
     if (seconds > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(seconds * 1e6)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(static_cast<long long>(seconds * 1e6)));
 }
 
 double Timer(void) {

@@ -8,8 +8,12 @@ namespace {
 bool g_reportLibraryErrors = true;
 }
 
-void EnableBreakOnLibraryErrors(void) { g_reportLibraryErrors = true; }
-void DisableBreakOnLibraryErrors(void) { g_reportLibraryErrors = false; }
+void EnableBreakOnLibraryErrors(void) {
+    g_reportLibraryErrors = true;
+}
+void DisableBreakOnLibraryErrors(void) {
+    g_reportLibraryErrors = false;
+}
 
 namespace tarvik::rt {
 

@@ -55,7 +55,8 @@ Control* FindControl(int panel, int control) {
     if (!p) return nullptr;
     auto it = p->controls.find(control);
     if (it == p->controls.end() || !it->second->widget) {
-        UiFail(UIE_BAD_CONTROL, QStringLiteral("no control with id %1 on panel %2").arg(control).arg(panel));
+        UiFail(UIE_BAD_CONTROL,
+               QStringLiteral("no control with id %1 on panel %2").arg(control).arg(panel));
         return nullptr;
     }
     return it->second.get();
@@ -140,4 +141,6 @@ QWidget* ControlWidget(int panel, int control) {
 
 }  // namespace tarvik::rt
 
-const char* GetUILErrorDetail(void) { return tarvik::rt::registry().lastError.c_str(); }
+const char* GetUILErrorDetail(void) {
+    return tarvik::rt::registry().lastError.c_str();
+}

@@ -50,7 +50,9 @@ void TextBoxWidget::changeEvent(QEvent* event) {
     }
 }
 
-int TextBoxWidget::lineHeight() const { return lineHeight_; }
+int TextBoxWidget::lineHeight() const {
+    return lineHeight_;
+}
 
 int TextBoxWidget::visibleLines() const {
     return std::max(1, (viewport()->height() - kMargin) / lineHeight());
@@ -65,7 +67,9 @@ void TextBoxWidget::noteWidth(const QString& text) {
     if (text.size() > widestChars_) widestChars_ = static_cast<int>(text.size());
 }
 
-int TextBoxWidget::lastFirstLine() const { return std::max(0, lineCount() - visibleLines()); }
+int TextBoxWidget::lastFirstLine() const {
+    return std::max(0, lineCount() - visibleLines());
+}
 
 // Every range change of a scroll bar makes the scroll area lay itself out
 // again, which would cost far more than the append itself. The box keeps its
@@ -132,7 +136,9 @@ void TextBoxWidget::reset(const QString& text) {
     scheduleSync();
 }
 
-int TextBoxWidget::firstVisibleLine() const { return firstLine_; }
+int TextBoxWidget::firstVisibleLine() const {
+    return firstLine_;
+}
 
 void TextBoxWidget::setFirstVisibleLine(int line) {
     firstLine_ = std::clamp(line, 0, lastFirstLine());

@@ -12,7 +12,7 @@ namespace tarvik::rt {
 
 class TextBoxWidget : public QAbstractScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit TextBoxWidget(QWidget* parent = nullptr);
 
     int lineCount() const { return static_cast<int>(lines_.size()); }
@@ -31,7 +31,7 @@ public:
     QString selectedText() const;
     void selectAll();
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -40,7 +40,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     int lineHeight() const;
     int visibleLines() const;
     int lineAt(int y) const;

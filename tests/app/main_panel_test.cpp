@@ -6,10 +6,10 @@
 
 #include "app/Tarviktest.h"
 #include "app/panel_contract.h"
+#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/transaction.h"
-#include "app/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"
@@ -68,10 +68,15 @@ TEST_F(MainPanelTest, ChannelRowsAreLaidOutBelowChannelOne) {
     EXPECT_EQ(g_iCidDac_volt1_box[0], 6);
     EXPECT_EQ(g_iCidDac_volt2_box[0], 9);
 
-    struct Block { const int* volt1; const int* volt2; int gap; };
+    struct Block {
+        const int* volt1;
+        const int* volt2;
+        int gap;
+    };
     for (Block b : {Block{g_iCidAdc_volt1_box, g_iCidAdc_volt2_box, 8},
                     Block{g_iCidDac_volt1_box, g_iCidDac_volt2_box, 7}}) {
-        const int top = attribute(b.volt1[0], ATTR_TOP), height = attribute(b.volt1[0], ATTR_HEIGHT);
+        const int top = attribute(b.volt1[0], ATTR_TOP),
+                  height = attribute(b.volt1[0], ATTR_HEIGHT);
         for (int i = 1; i < CHANNEL_COUNT; ++i) {
             SCOPED_TRACE(i);
             EXPECT_EQ(attribute(b.volt1[i], ATTR_TOP), top + i * (height + b.gap));
@@ -95,7 +100,8 @@ TEST_F(MainPanelTest, RunTimeLabelsNameChannelsTwoToSixteen) {
     std::vector<std::string> texts;
     for (int id = 1; id < 1000; ++id) {
         int style = 0;
-        if (!isRunTimeControl(id) || GetCtrlAttribute(g_hmainPanel, id, ATTR_CTRL_STYLE, &style) < 0)
+        if (!isRunTimeControl(id) ||
+            GetCtrlAttribute(g_hmainPanel, id, ATTR_CTRL_STYLE, &style) < 0)
             continue;
         if (style == CTRL_TEXT_MSG) {
             ++labels;

@@ -1,6 +1,7 @@
 // The serial monitor's line formats, line count and scrolling.
-#include "app/Tarviktest.h"
 #include "app/serial_monitor.h"
+
+#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
@@ -21,9 +22,9 @@ TEST_F(SerialMonitorTest, FramesAreLoggedOneWordPerLineWithFixedColumns) {
     DispMsg(words, "RX: ", 3);
     const unsigned int extremes[] = {0, 0xFFFFFFFF};
     DispMsg(extremes, "RX: ", 2);
-    EXPECT_EQ(monitorLines(), (std::vector<std::string>{"TX: 42000002", "RX: 42000002", "       00010045",
-                                                        "       0000000A", "RX: 00000000",
-                                                        "       FFFFFFFF"}));
+    EXPECT_EQ(monitorLines(),
+              (std::vector<std::string>{"TX: 42000002", "RX: 42000002", "       00010045",
+                                        "       0000000A", "RX: 00000000", "       FFFFFFFF"}));
     EXPECT_EQ(g_iSerial_comm_cnt, 6);
 }
 

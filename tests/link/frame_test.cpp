@@ -1,8 +1,9 @@
 // Frame arithmetic: byte reversal, checksum, response identifier.
+#include "link/frame.h"
+
 #include <gtest/gtest.h>
 
 #include "app/serial_monitor.h"
-#include "link/frame.h"
 #include "tests/support/console_fixture.h"
 
 TEST(FrameTest, ByteReversalIsItsOwnInverse) {

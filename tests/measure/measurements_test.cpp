@@ -7,7 +7,7 @@
 
 namespace {
 class MeasurementsTest : public BoardTest {
-protected:
+  protected:
     void SetUp() override {
         BoardTest::SetUp();
         connectQuickly();
@@ -16,7 +16,8 @@ protected:
 }  // namespace
 
 TEST_F(MeasurementsTest, TemperatureDropsTheRemainderOfTheRawQuarter) {
-    for (auto [raw, shown] : {std::pair{500, "22.00"}, {503, "22.00"}, {504, "23.00"}, {0, "-103.00"}}) {
+    for (auto [raw, shown] :
+         {std::pair{500, "22.00"}, {503, "22.00"}, {504, "23.00"}, {0, "-103.00"}}) {
         board.setRawTemperature(static_cast<uint16_t>(raw));
         click(PANEL_TEMPERATURE_MEAS);
         EXPECT_EQ(text(PANEL_TEMPERATURE), shown);

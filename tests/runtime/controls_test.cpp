@@ -28,7 +28,8 @@ TEST_F(RuntimeControlsTest, ClickCommitsButProgramSetDoesNot) {
     // The timer's tick callback counts; a program-set value must deliver nothing.
     g_iTimer_cnt = 0;
     SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_ENABLED, 0);
-    auto* quit = qobject_cast<QAbstractButton*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT));
+    auto* quit =
+        qobject_cast<QAbstractButton*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT));
     SetCtrlVal(g_hmainPanel, PANEL_REG_FORMAT, 0);
     SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 7);
     SetCtrlVal(g_hmainPanel, PANEL_REG_ADDRESS, "1F");
@@ -89,8 +90,10 @@ TEST_F(RuntimeControlsTest, WrongIdsAndTypesFailWithoutChangingAnything) {
     EXPECT_EQ(GetCtrlVal(g_hmainPanel + 100, PANEL_COM_PORT, &value), UIE_BAD_CONTROL);
     EXPECT_EQ(value, 42);
     EXPECT_EQ(SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, "text"), UIE_BAD_TYPE);
-    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_FIRST_VISIBLE_LINE, 3), UIE_BAD_ATTRIBUTE);
-    EXPECT_EQ(ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 0, "nothing there"), UIE_BAD_VALUE);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_FIRST_VISIBLE_LINE, 3),
+              UIE_BAD_ATTRIBUTE);
+    EXPECT_EQ(ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 0, "nothing there"),
+              UIE_BAD_VALUE);
     EXPECT_EQ(NewCtrl(g_hmainPanel, CTRL_TIMER, "", 0, 0), UIE_BAD_VALUE);
 }
 
@@ -100,16 +103,19 @@ TEST_F(RuntimeControlsTest, LabelChangesRenameTheControl) {
     GetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, label);
     EXPECT_STREQ(label, "Leave");
     QWidget* w = tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), QStringLiteral("Leave"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
+              QStringLiteral("Leave"));
 }
 
 TEST_F(RuntimeControlsTest, TextBoxReplacesInsertsAndCopiesLines) {
-    for (const char* line : {"a", "b", "c"}) InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, line);
+    for (const char* line : {"a", "b", "c"})
+        InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, line);
     InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 0, "first");
     ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, 3, "C");
     EXPECT_EQ(monitorLines(), (std::vector<std::string>{"first", "a", "b", "C"}));
 
-    auto* box = qobject_cast<tarvik::rt::TextBoxWidget*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_SERIAL_WINDOW));
+    auto* box = qobject_cast<tarvik::rt::TextBoxWidget*>(
+        tarvik::rt::ControlWidget(g_hmainPanel, PANEL_SERIAL_WINDOW));
     ASSERT_NE(box, nullptr);
     box->selectAll();
     box->setFocus();
@@ -152,13 +158,19 @@ TEST_F(RuntimeControlsTest, PopupsGoThroughTheHook) {
 
     char path[16];
     popups.fileAnswers.push_back(std::string("/tmp/board.hex"));
-    EXPECT_EQ(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 1);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path),
+        1);
     EXPECT_STREQ(path, "/tmp/board.hex");
     popups.fileAnswers.push_back(std::nullopt);
-    EXPECT_EQ(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 0);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path),
+        0);
     // A path that does not fit the caller's buffer is refused, not cut.
     popups.fileAnswers.push_back(std::string(100, 'x'));
-    EXPECT_LT(FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path), 0);
+    EXPECT_LT(
+        FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_LOAD_BUTTON, 0, 0, 1, 0, path),
+        0);
     EXPECT_STREQ(path, "/tmp/board.hex");
     EXPECT_EQ(popups.fileDialogs.at(0).title, "Load HEX file");
 }

@@ -19,7 +19,9 @@ std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     auto at = text.find(from);
@@ -42,7 +44,7 @@ ConsoleRun runConsoleIn(const fs::path& dir) {
 }
 
 class PanelLoadingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("tarvik-panel-" + std::to_string(::getpid()));
         fs::create_directories(dir);
@@ -63,7 +65,8 @@ TEST_F(PanelLoadingTest, EngineRefusesBadFilesWithAReason) {
     writeFile(dir / "garbage.uir", "<ui version=\"4.0\"><widget class=\"QWidget\"");
     EXPECT_EQ(LoadPanel(0, (dir / "garbage.uir").c_str(), PANEL), UIE_BAD_FILE);
 
-    writeFile(dir / "callback.uir", replaced(good, "<string>Close_CB</string>", "<string>Vanish_CB</string>"));
+    writeFile(dir / "callback.uir",
+              replaced(good, "<string>Close_CB</string>", "<string>Vanish_CB</string>"));
     EXPECT_EQ(LoadPanel(0, (dir / "callback.uir").c_str(), PANEL), UIE_UNKNOWN_CALLBACK);
     EXPECT_NE(std::string(GetUILErrorDetail()).find("Vanish_CB"), std::string::npos);
 
@@ -78,10 +81,14 @@ TEST_F(PanelLoadingTest, ConsoleStopsWithOneLineOnABadPanelFile) {
     };
     const Case cases[] = {
         {"malformed", good.substr(0, good.size() / 2), "Tarviktest.uir"},
-        {"unknown callback", replaced(good, "<string>Timer_CB</string>", "<string>Tick_CB</string>"), "Tick_CB"},
-        {"missing control", replaced(good, "<number>42</number>", "<number>142</number>"), "PANEL_TEMPERATURE"},
-        {"wrong kind", replaced(good, "<widget class=\"QLineEdit\" name=\"PANEL_REG_MASK\"",
-                                "<widget class=\"QLabel\" name=\"PANEL_REG_MASK\""), "PANEL_REG_MASK"},
+        {"unknown callback",
+         replaced(good, "<string>Timer_CB</string>", "<string>Tick_CB</string>"), "Tick_CB"},
+        {"missing control", replaced(good, "<number>42</number>", "<number>142</number>"),
+         "PANEL_TEMPERATURE"},
+        {"wrong kind",
+         replaced(good, "<widget class=\"QLineEdit\" name=\"PANEL_REG_MASK\"",
+                  "<widget class=\"QLabel\" name=\"PANEL_REG_MASK\""),
+         "PANEL_REG_MASK"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,7 +103,8 @@ TEST_F(PanelLoadingTest, ConsoleStopsWithOneLineOnABadPanelFile) {
 TEST_F(PanelLoadingTest, ConsoleQuitsCleanlyThroughQuit) {
     // The unattended mode saves the window and quits as Quit does: status 0.
     fs::copy_file("Tarviktest.uir", dir / "Tarviktest.uir");
-    std::string command = "cd '" + dir.string() + "' && QT_QPA_PLATFORM=offscreen TARVIK_SNAPSHOT=shot.png timeout 30 '" +
+    std::string command = "cd '" + dir.string() +
+                          "' && QT_QPA_PLATFORM=offscreen TARVIK_SNAPSHOT=shot.png timeout 30 '" +
                           TARVIK_CONSOLE_PATH + "' >/dev/null 2>&1";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));

@@ -61,7 +61,9 @@ void BoardTest::connectQuickly() {
     board.clearRecording();
 }
 
-void BoardTest::shortenReceiveWait() { g_iSpeedCounter = std::max(1, g_calibratedSpeedCounter / 20); }
+void BoardTest::shortenReceiveWait() {
+    g_iSpeedCounter = std::max(1, g_calibratedSpeedCounter / 20);
+}
 
 std::vector<std::vector<uint32_t>> BoardTest::framesSent() {
     std::vector<uint8_t> bytes = board.received();
@@ -70,15 +72,19 @@ std::vector<std::vector<uint32_t>> BoardTest::framesSent() {
     while (at + 4 <= bytes.size()) {
         std::vector<uint32_t> frame;
         auto wordAt = [&](size_t i) {
-            return uint32_t(bytes[i]) << 24 | uint32_t(bytes[i + 1]) << 16 | uint32_t(bytes[i + 2]) << 8 | bytes[i + 3];
+            return uint32_t(bytes[i]) << 24 | uint32_t(bytes[i + 1]) << 16 |
+                   uint32_t(bytes[i + 2]) << 8 | bytes[i + 3];
         };
         const uint32_t header = wordAt(at);
         const size_t words = header & 0xFFFF;
-        for (size_t w = 0; w < words && at + 4 <= bytes.size(); ++w, at += 4) frame.push_back(wordAt(at));
+        for (size_t w = 0; w < words && at + 4 <= bytes.size(); ++w, at += 4)
+            frame.push_back(wordAt(at));
         frames.push_back(frame);
         if (words == 0) break;
     }
     return frames;
 }
 
-bool BoardTest::waitForRequests(std::size_t n, int timeoutMs) { return board.waitForRequestsServed(n, timeoutMs); }
+bool BoardTest::waitForRequests(std::size_t n, int timeoutMs) {
+    return board.waitForRequestsServed(n, timeoutMs);
+}

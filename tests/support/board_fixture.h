@@ -9,7 +9,7 @@
 #include "tests/support/console_fixture.h"
 
 class BoardTest : public ConsoleTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -29,7 +29,9 @@ void ConsoleTest::SetUp() {
     CreateGUI();
 }
 
-void ConsoleTest::TearDown() { DiscardPanel(g_hmainPanel); }
+void ConsoleTest::TearDown() {
+    DiscardPanel(g_hmainPanel);
+}
 
 void ConsoleTest::click(int control) {
     auto* button = qobject_cast<QAbstractButton*>(tarvik::rt::ControlWidget(g_hmainPanel, control));
@@ -79,7 +81,8 @@ std::vector<std::string> ConsoleTest::monitorLines() {
 std::vector<std::string> ConsoleTest::messages() {
     std::vector<std::string> out;
     for (const std::string& line : monitorLines())
-        if (line.rfind("TX: ", 0) != 0 && line.rfind("RX: ", 0) != 0 && line.rfind("       ", 0) != 0)
+        if (line.rfind("TX: ", 0) != 0 && line.rfind("RX: ", 0) != 0 &&
+            line.rfind("       ", 0) != 0)
             out.push_back(line);
     return out;
 }

@@ -11,7 +11,7 @@
 #include "tests/support/popup_recorder.h"
 
 class ConsoleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -14,7 +14,7 @@ struct RecordedPopup {
 };
 
 class PopupRecorder : public tarvik::rt::PopupHandler {
-public:
+  public:
     PopupRecorder() { tarvik::rt::SetPopupHandler(this); }
     ~PopupRecorder() override { tarvik::rt::SetPopupHandler(nullptr); }
 

@@ -20,7 +20,9 @@ PtyPair::PtyPair() {
     tcsetattr(master_, TCSANOW, &tio);
 }
 
-PtyPair::~PtyPair() { hangUp(); }
+PtyPair::~PtyPair() {
+    hangUp();
+}
 
 void PtyPair::write(const std::vector<std::uint8_t>& bytes) {
     size_t done = 0;
@@ -35,7 +37,8 @@ std::vector<std::uint8_t> PtyPair::read(size_t count, int timeoutMs) {
     std::vector<std::uint8_t> bytes;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (bytes.size() < count) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd p{master_, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;

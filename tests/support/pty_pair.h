@@ -7,7 +7,7 @@
 #include <vector>
 
 class PtyPair {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     const std::string& slavePath() const { return slavePath_; }
@@ -16,7 +16,7 @@ public:
     std::vector<std::uint8_t> read(size_t count, int timeoutMs);
     void hangUp();  // closes the master side
 
-private:
+  private:
     int master_ = -1;
     std::string slavePath_;
 };
