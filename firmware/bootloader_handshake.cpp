@@ -19,7 +19,7 @@ int TestBootloaderPresence(void) {
     // A byte that did not leave gets no answer, which the check below reports.
     SendBootloaderByte(BOOTLOADER_CR);
     int progress = 0;
-    Delay(BOOTLOADER_ANSWER_SECONDS);
+    Delay(BootloaderAnswerWait());
     for (int examined = 0; examined < kMostBytesExamined && GetInQLen(g_iCom_port_num) > 0;
          ++examined) {
         const signed char received = static_cast<signed char>(ComRdByte(g_iCom_port_num));

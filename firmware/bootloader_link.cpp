@@ -5,6 +5,18 @@
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 
+namespace {
+double g_answerWaitSeconds = BOOTLOADER_ANSWER_SECONDS;
+}  // namespace
+
+double BootloaderAnswerWait(void) {
+    return g_answerWaitSeconds;
+}
+
+void SetBootloaderAnswerWait(double seconds) {
+    g_answerWaitSeconds = seconds > 0 ? seconds : BOOTLOADER_ANSWER_SECONDS;
+}
+
 int SendBootloaderByte(unsigned char byte) {
     ComWrtByte(g_iCom_port_num, byte);
     // Most bytes have left by the first look; only a slow queue pays for the clock.
@@ -17,7 +29,7 @@ int SendBootloaderByte(unsigned char byte) {
 }
 
 int WaitBootloaderByte(int* byte, void (*whileWaiting)(void)) {
-    const double deadline = Timer() + BOOTLOADER_ANSWER_SECONDS;
+    const double deadline = Timer() + BootloaderAnswerWait();
     for (;;) {
         const int queued = GetInQLen(g_iCom_port_num);
         if (queued > 0) {

@@ -9,7 +9,7 @@ enum TransferResult {
 
 // Flushes the input queue and sends the count characters of data one at a time, each drained
 // before the next. data holds `records` lines ended by a BOOTLOADER_CR. After every CR it reads
-// the three answer bytes, each waited for at most BOOTLOADER_ANSWER_SECONDS, and checks them
+// the three answer bytes, each waited for at most BootloaderAnswerWait(), and checks them
 // against XOFF, ACK, XON. The progress (StartUpgradeProgress and the rest of
 // firmware/upgrade_progress.h) is shown throughout, with events dispatched while the bytes go
 // out and while the answers are awaited.

@@ -13,6 +13,10 @@
 namespace {
 
 constexpr double kPollSeconds = 0.002;  // between looks at an unsettled line
+// The receive wait is counted in polls, which run faster or slower with the machine's load,
+// so the wait that failed and the one just measured may differ; the guard outlasts both by
+// half again.
+constexpr double kGuardMargin = 1.5;
 
 struct LineState {
     bool unsettled = false;
@@ -41,7 +45,7 @@ int discardInput(int queued) {
 void MarkLineUnsettled(double waitSeconds) {
     g_line.unsettled = true;
     g_line.failedAt = Timer();
-    g_line.guardSeconds = std::max(waitSeconds, FullReceiveWaitSeconds());
+    g_line.guardSeconds = kGuardMargin * std::max(waitSeconds, FullReceiveWaitSeconds());
     // A link already taken down has no queue to look at.
     g_line.queuedAtFailure =
         g_iConnection_status == 1 ? std::max(GetInQLen(g_iCom_port_num), 0) : 0;

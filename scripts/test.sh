@@ -9,4 +9,4 @@ shift || true
 scripts/install-deps.sh
 cmake -S . -B "$build" -DTARVIK_WERROR=ON "$@"
 cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -1,7 +1,6 @@
 // Every way the bootloader or the line can stop an upgrade, and what the operator is left with.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,6 @@
 #include "tests/firmware/scripted_port.h"
 
 namespace {
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 bool Contains(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -70,13 +65,7 @@ TEST_F(FirmwareFailure, EachWrongAnswerByteStopsAtItsLineWithItsPopup) {
 TEST_F(FirmwareFailure, BoardThatStopsAnsweringIsGivenUpOnWithinTheAnswerWait) {
     board.setBootloaderSilentFrom(2);
     const std::string path = writeFile(kFile);
-    const auto start = std::chrono::steady_clock::now();
     upgrade(path);
-    const double seconds = SecondsSince(start);
-
-    // The presence test's 2 s, then 2 s for the first answer byte of line 2.
-    EXPECT_GT(seconds, 3.9);
-    EXPECT_LT(seconds, 5.5);
     ASSERT_EQ(popups.popups.size(), 1u);
     EXPECT_EQ(popups.popups[0].title, "Error");
     EXPECT_EQ(popups.popups[0].message, "PICFirmwareUpgrade: the bootloader stopped answering");
@@ -125,10 +114,7 @@ TEST_F(FirmwareScriptedLine, PresenceTestNeedsXoffAckXonInThatOrderAmongOtherByt
 TEST_F(FirmwareScriptedLine, OutputQueueThatStopsDrainingEndsTheTransfer) {
     line->drainingBytes = 3;  // the presence test's CR and two characters
     const std::string path = writeFile(kEndOfFileRecord + "\n");
-    const auto start = std::chrono::steady_clock::now();
     upgrade(path);
-
-    EXPECT_LT(SecondsSince(start), 4.0);
     EXPECT_EQ(written().size(), 4u);  // nothing after the byte that stayed
     EXPECT_EQ(lastMonitorLine(), "ERROR: Output queue was not emptied on line 1");
     ASSERT_EQ(popups.popups.size(), 1u);

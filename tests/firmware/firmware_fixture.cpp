@@ -9,10 +9,16 @@
 
 #include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "firmware/bootloader_link.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+// Well above the board's stall time, after which it answers the presence test.
+constexpr double kTestAnswerWaitSeconds = 0.4;
+}  // namespace
 
 bool QuestionAnswerer::confirmPopup(const std::string& title, const std::string& message) {
     questions.push_back({title, message});
@@ -30,12 +36,16 @@ void FirmwareTest::SetUp() {
     tarvik::rt::SetPopupHandler(&dialogs);
     connectQuickly();
     board.setBootloaderMode(true);
+    // The virtual board answers within milliseconds; its presence answer comes once the line
+    // has been quiet for its stall time.
+    SetBootloaderAnswerWait(kTestAnswerWaitSeconds);
     std::string pattern = (fs::temp_directory_path() / "tarvik-fw-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
 }
 
 void FirmwareTest::TearDown() {
+    SetBootloaderAnswerWait(BOOTLOADER_ANSWER_SECONDS);
     stepTimer_.reset();
     tarvik::rt::SetPopupHandler(&popups);
     std::error_code ignored;

@@ -71,6 +71,7 @@ TEST_F(SendFaultsTest, OutputQueueThatNeverEmptiesTimesOutOnTicks) {
     SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, interval);
     auto start = std::chrono::steady_clock::now();
     unsigned int value = 0;
+    g_iTXCommand_id = CMD_GET_REGISTER;
     g_uiTx_word_buf[0] = 0x42000002;
     g_uiTx_word_buf[1] = AddressWord(1);
     EXPECT_EQ(SendSerialMsg(g_uiTx_word_buf, 2), -3);
