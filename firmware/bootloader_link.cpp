@@ -19,13 +19,7 @@ void SetBootloaderAnswerWait(double seconds) {
 
 int SendBootloaderByte(unsigned char byte) {
     ComWrtByte(g_iCom_port_num, byte);
-    // Most bytes have left by the first look; only a slow queue pays for the clock.
-    if (GetOutQLen(g_iCom_port_num) <= 0) return 1;
-    const TickWait drain = StartTickWait();
-    while (GetOutQLen(g_iCom_port_num) > 0) {
-        if (CountElapsedTicks(drain) > g_iTimeout_val) return 0;
-    }
-    return 1;
+    return WaitOutputDrained();
 }
 
 int WaitBootloaderByte(int* byte, void (*whileWaiting)(void)) {

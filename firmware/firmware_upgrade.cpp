@@ -91,10 +91,7 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     if (read != HEX_READ_OK || image.count == 0) return contentsRefused(read, image);
     if (!image.endOfFile && incompleteFileConfirmed() != 1) return -1;
 
-    if (g_iBusy == 1) {
-        LogToWindow("WARNING: Busy, can't process cmd!");
-        return -1;
-    }
+    if (BusyRefused()) return -1;
     g_iBusy = 1;
     BeginUpgradeSession();
     const TransferResult result = sendToBootloader(l_uchChar_array.data(), image);

@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "runtime/cvirte.h"
+#include "runtime/rs232.h"
 #include "runtime/userint.h"
 
 namespace {
@@ -17,6 +18,17 @@ TickWait StartTickWait(void) {
         wait.interval = interval;
     g_iTimer_cnt = 0;
     return wait;
+}
+
+int WaitOutputDrained(void) {
+    g_iTimer_cnt = 0;
+    // Most bytes have left by the first look; only a slow queue pays for the clock.
+    if (GetOutQLen(g_iCom_port_num) <= 0) return 1;
+    const TickWait drain = StartTickWait();
+    while (GetOutQLen(g_iCom_port_num) > 0) {
+        if (CountElapsedTicks(drain) > g_iTimeout_val) return 0;
+    }
+    return 1;
 }
 
 int CountElapsedTicks(const TickWait& wait) {

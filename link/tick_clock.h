@@ -15,3 +15,9 @@ TickWait StartTickWait(void);
 // Brings g_iTimer_cnt up to the whole ticks elapsed since the start (it never
 // goes down, so ticks delivered by the event loop still count) and returns it.
 int CountElapsedTicks(const TickWait& wait);
+
+// Waits until the output queue of g_iCom_port_num is empty (a length of 0 or
+// less, a failed query included), at most until more than g_iTimeout_val
+// ticks have passed. Sets g_iTimer_cnt to 0 first. Returns 1 when it emptied,
+// 0 when it still held bytes at the limit. Processes no events.
+int WaitOutputDrained(void);

@@ -102,16 +102,8 @@ int SendSerialMsg(unsigned int* words, int count) {
                 LinkDeviceLost();
                 return -2;
             }
-            g_iTimer_cnt = 0;
-            // The clock is started only when the byte has not left at once,
-            // which on a fast line is almost never.
-            if (GetOutQLen(g_iCom_port_num) > 0) {
-                TickWait drain = StartTickWait();
-                while (GetOutQLen(g_iCom_port_num) > 0) {
-                    if (CountElapsedTicks(drain) > g_iTimeout_val)
-                        return sendFailure("ERROR on %d: Output queue was not emptied", -3);
-                }
-            }
+            if (!WaitOutputDrained())
+                return sendFailure("ERROR on %d: Output queue was not emptied", -3);
         }
     }
     DispMsg(words, "TX: ", count);
