@@ -24,7 +24,7 @@ struct Fault {
         // (so give it no count: it stops when cleared).
         Chatter
     };
-    // The first four members keep their order, so positional initialisers stay valid.
+    // Set with designated initialisers: {.kind = Fault::Kind::Delay, .delayMs = 250}.
     Kind kind = Kind::None;
     int delayMs = 0;
     uint8_t status = 0;

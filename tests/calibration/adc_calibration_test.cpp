@@ -196,15 +196,6 @@ TEST_F(AdcCalibrationTest, FailedGainWriteSkipsOffsetsAndTheCompletionLine) {
     EXPECT_TRUE(monitorHas("Calculation error Ch16"));
 }
 
-TEST_F(AdcCalibrationTest, EveryBoardCommandWarnsAndSendsNothingWhenNotConnected) {
-    g_iConnection_status = 0;
-    const std::array buttons{PANEL_CAPTURE_ADC, PANEL_CAPTURE_ALL_ADC, PANEL_CALC_ADC,
-                             PANEL_SAVE_ADC, PANEL_DISPLAY_ADC};
-    for (int button : buttons) expectRefusedAsNotConnected(button);
-    EXPECT_FALSE(dimmed(g_iCidAdc_volt1_box[0]));
-    EXPECT_EQ(g_fAdcCoefGain[0], 0.0f);
-}
-
 TEST_F(AdcCalibrationTest, CoefficientsAreTheSinglePrecisionValuesTheBoardKeeps) {
     // 0.01 and 0.06 V at counts 1000 and 4000: the stored float offset
     // (-0.006666665) is not the double one (-0.006666667).

@@ -28,14 +28,6 @@ std::vector<std::vector<uint32_t>> CalibrationTest::clickAndCollect(int button) 
     return framesSent();
 }
 
-void CalibrationTest::expectRefusedAsNotConnected(int button) {
-    popups.popups.clear();
-    EXPECT_TRUE(clickAndCollect(button).empty()) << "button " << button;
-    ASSERT_EQ(popups.popups.size(), 1u) << "button " << button;
-    EXPECT_EQ(popups.popups[0].title, "Connection warning");
-    EXPECT_EQ(popups.popups[0].message, "Not connected");
-}
-
 bool CalibrationTest::monitorHas(const std::string& line) {
     const auto lines = monitorLines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();

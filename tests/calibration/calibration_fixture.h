@@ -24,8 +24,6 @@ class CalibrationTest : public BoardTest {
     void typeVolts(int box, double volts);
     // Clicks and returns the frames the click sent.
     std::vector<std::vector<uint32_t>> clickAndCollect(int button);
-    // Clicks button while not connected: nothing on the line, only the warning popup.
-    void expectRefusedAsNotConnected(int button);
     bool monitorHas(const std::string& line);
     // Monitor lines from the first one equal to `from` on; empty when absent.
     std::vector<std::string> monitorFrom(const std::string& from);

@@ -212,15 +212,6 @@ TEST_F(DacCalibrationTest, FailedReadBackShowsNothing) {
     EXPECT_FALSE(monitorHas("DAC coeficients"));
 }
 
-TEST_F(DacCalibrationTest, EveryCommandWarnsAndSendsNothingWhenNotConnected) {
-    g_iConnection_status = 0;
-    enterGainOfOnePointZeroOne(0);
-    const std::array buttons{PANEL_SET_VOLTAGE1, PANEL_SET_VOLTAGE2, PANEL_CALC_DAC,
-                             PANEL_SAVE_DAC,     PANEL_DISPLAY_DAC,  PANEL_SET_CALIBRATED};
-    for (int button : buttons) expectRefusedAsNotConnected(button);
-    EXPECT_EQ(g_fDacCoefGain[0], 0.0f);
-}
-
 TEST_F(DacCalibrationTest, SaveSendsNothingAndSaysWhatTheLastCalculationWrote) {
     enterGainOfOnePointZeroOne(3);
     click(PANEL_CALC_DAC);

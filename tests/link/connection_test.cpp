@@ -130,7 +130,7 @@ TEST_F(ConnectionTest, ADeviceTheUserMayNotOpenPointsToTheDialoutGroup) {
 }
 
 TEST_F(ConnectionTest, SilentBoardIsDroppedAgain) {
-    board.setFault(boardsim::Fault{boardsim::Fault::Kind::Silence});
+    board.setFault(boardsim::Fault{.kind = boardsim::Fault::Kind::Silence});
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 0);
     EXPECT_EQ(messages(), (Lines{"Connected to COM1", "ERROR on 66: Timed out on GetInQLen",

@@ -98,7 +98,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
         SCOPED_TRACE(bit);
         connectQuickly();
         shortenReceiveWait();
-        board.setFault(Fault{Fault::Kind::StatusBits, 0, uint8_t(1u << bit)});
+        board.setFault(Fault{.kind = Fault::Kind::StatusBits, .status = uint8_t(1u << bit)});
         unsigned int value = 99;
         EXPECT_EQ(GetRegister(1, &value), -1);
         EXPECT_EQ(value, 0u);
@@ -106,7 +106,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
     }
     connectQuickly();
     shortenReceiveWait();
-    board.setFault(Fault{Fault::Kind::StatusBits, 0, 0x03});
+    board.setFault(Fault{.kind = Fault::Kind::StatusBits, .status = 0x03});
     unsigned int value = 0;
     EXPECT_EQ(GetRegister(1, &value), -1);
     EXPECT_EQ(messages(), (Lines{all[0], all[1], "ERROR:failed to get a response"}));
@@ -114,7 +114,7 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
     // 0x80 fails without a line of its own.
     connectQuickly();
     shortenReceiveWait();
-    board.setFault(Fault{Fault::Kind::StatusBits, 0, 0x80});
+    board.setFault(Fault{.kind = Fault::Kind::StatusBits, .status = 0x80});
     EXPECT_EQ(GetRegister(1, &value), -1);
     EXPECT_EQ(messages(), (Lines{"ERROR:failed to get a response"}));
     EXPECT_EQ(g_iBusy, 0);
@@ -126,11 +126,11 @@ TEST_F(TransactionTest, MalformedResponsesFailWithTheirReason) {
         Lines lines;
     };
     const Case cases[] = {
-        {Fault{Fault::Kind::WrongCount},
+        {Fault{.kind = Fault::Kind::WrongCount},
          {"ERROR on 66: Different number of words received", "ERROR:failed to get a response"}},
-        {Fault{Fault::Kind::BadChecksum},
+        {Fault{.kind = Fault::Kind::BadChecksum},
          {"ERROR in GetResponse: Incorrect checksum", "ERROR:failed to get a response"}},
-        {Fault{Fault::Kind::WrongId}, {"ERROR: rx = 195, tx = 66"}},
+        {Fault{.kind = Fault::Kind::WrongId}, {"ERROR: rx = 195, tx = 66"}},
     };
     for (const Case& c : cases) {
         connectQuickly();
@@ -147,8 +147,8 @@ TEST_F(TransactionTest, MalformedResponsesFailWithTheirReason) {
 
 TEST_F(TransactionTest, SilentOrShortAnswersTimeOut) {
     shortenReceiveWait();
-    for (Fault fault :
-         {Fault{Fault::Kind::Silence}, Fault{Fault::Kind::ShortAnswer, 0, 0, -1, 0, 0, 3}}) {
+    for (Fault fault : {Fault{.kind = Fault::Kind::Silence},
+                        Fault{.kind = Fault::Kind::ShortAnswer, .bytes = 3}}) {
         connectQuickly();
         shortenReceiveWait();
         board.clearFaults();
@@ -163,7 +163,7 @@ TEST_F(TransactionTest, SilentOrShortAnswersTimeOut) {
 }
 
 TEST_F(TransactionTest, TrailingBytesAreFlushedByTheNextSend) {
-    board.setFault(Fault{Fault::Kind::TrailingBytes, 0, 0, 1, 0, 0, 5});
+    board.setFault(Fault{.kind = Fault::Kind::TrailingBytes, .count = 1, .bytes = 5});
     unsigned int value = 0;
     EXPECT_EQ(GetRegister(1, &value), 1);
     EXPECT_EQ(value, 500u);
@@ -209,7 +209,7 @@ TEST_F(TransactionTest, NotConnectedSendsNothingAndFails) {
 }
 
 TEST_F(TransactionTest, BoardHangingUpMidAnswerFailsPromptly) {
-    board.setFault(Fault{Fault::Kind::HangUp, 0, 0, -1, 0, 0, 4});
+    board.setFault(Fault{.kind = Fault::Kind::HangUp, .bytes = 4});
     auto start = std::chrono::steady_clock::now();
     unsigned int value = 9;
     EXPECT_LT(GetRegister(1, &value), 0);

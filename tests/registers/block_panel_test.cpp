@@ -10,7 +10,6 @@
 #include "link/connection.h"
 #include "link/frame.h"
 #include "runtime/userint.h"
-#include "tests/registers/connection_warning.h"
 #include "tests/support/board_fixture.h"
 
 namespace {
@@ -55,7 +54,7 @@ TEST_F(BlockPanelTest, ReadShowsOnlyTheLastWord) {
 
 TEST_F(BlockPanelTest, FailedTransfersShowError) {
     shortenReceiveWait();
-    board.setFault({boardsim::Fault::Kind::StatusBits, 0, 0x10});
+    board.setFault({.kind = boardsim::Fault::Kind::StatusBits, .status = 0x10});
     fill("60", "3", "1");
     click(PANEL_READ_BLOCK);
     EXPECT_EQ(text(PANEL_BLOCK_VALUE), "Error");
@@ -161,16 +160,6 @@ TEST_F(BlockPanelTest, TheAddressMustFitTheFrame) {
     EXPECT_EQ(text(PANEL_BLOCK_VALUE), "Error");
     EXPECT_EQ(lastMonitorLine(),
               "ERROR: Block address \"10060\" refused: more than 16 bits (at most 0xFFFF)");
-    EXPECT_TRUE(board.received().empty());
-}
-
-TEST_F(BlockPanelTest, NotConnectedWarnsAndSendsNothing) {
-    g_iConnection_status = 0;
-    fill("60", "2", "0x3F800000");
-    click(PANEL_READ_BLOCK);
-    click(PANEL_WRITE_BLOCK);
-    ExpectOnlyConnectionWarnings(popups, 2);
-    EXPECT_EQ(text(PANEL_BLOCK_VALUE), "0x3F800000");
     EXPECT_TRUE(board.received().empty());
 }
 

@@ -8,7 +8,6 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "runtime/userint.h"
-#include "tests/registers/connection_warning.h"
 #include "tests/support/board_fixture.h"
 
 namespace {
@@ -182,7 +181,7 @@ TEST_F(RegisterPanelTest, UnconfirmedWriteLeavesTheTypedText) {
 
 TEST_F(RegisterPanelTest, FailedWriteShowsErrAndFails) {
     shortenReceiveWait();
-    board.setFault({boardsim::Fault::Kind::StatusBits, 0, 0x10});
+    board.setFault({.kind = boardsim::Fault::Kind::StatusBits, .status = 0x10});
     writeRegister("20", "00FF", "FFFF");
     EXPECT_EQ(text(PANEL_REG_VALUE), "Err");
 
@@ -190,16 +189,6 @@ TEST_F(RegisterPanelTest, FailedWriteShowsErrAndFails) {
     EXPECT_EQ(SetRegister_cb(g_hmainPanel, PANEL_WRITE_REGISTER, EVENT_COMMIT, nullptr, 0, 0), -1);
     EXPECT_EQ(text(PANEL_REG_VALUE), "Err");
     EXPECT_EQ(framesSent().size(), 2u);
-}
-
-TEST_F(RegisterPanelTest, NotConnectedWarnsAndSendsNothing) {
-    g_iConnection_status = 0;
-    setText(PANEL_REG_VALUE, "0x0042");
-    click(PANEL_READ_REGISTER);
-    writeRegister("20", "0x0042", "FFFF");
-    ExpectOnlyConnectionWarnings(popups, 2);
-    EXPECT_EQ(text(PANEL_REG_VALUE), "0x0042");
-    EXPECT_TRUE(board.received().empty());
 }
 
 }  // namespace
