@@ -12,7 +12,7 @@ if [ $headless -eq 1 ]; then
 else
     scripts/install-deps.sh
 fi
-cmake -S . -B build
+cmake -S . -B build -DBUILD_TESTING=OFF
 cmake --build build -j"$(nproc)" --target tarvikdebug boardsim
 
 link=$(mktemp -u /tmp/tarvik-board.XXXXXX)

@@ -7,6 +7,6 @@ build=${1:-build}
 shift || true
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -DTARVIK_WERROR=ON "$@"
+cmake -S . -B "$build" -DTARVIK_WERROR=ON -DBUILD_TESTING=ON "$@"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
