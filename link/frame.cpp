@@ -1,5 +1,6 @@
 #include "link/frame.h"
 
+#include <bit>
 #include <cstdio>
 
 #include "app/serial_monitor.h"
@@ -11,6 +12,19 @@ int g_iTXCommand_id;
 
 unsigned int AddressWord(int address) {
     return (static_cast<unsigned int>(address) & 0xFFFFu) << 16;
+}
+
+unsigned int WordFromBytes(const unsigned char* bytes) {
+    return static_cast<unsigned int>(bytes[0]) << 24 | static_cast<unsigned int>(bytes[1]) << 16 |
+           static_cast<unsigned int>(bytes[2]) << 8 | bytes[3];
+}
+
+unsigned int FloatToWord(float value) {
+    return std::bit_cast<unsigned int>(value);
+}
+
+float WordToFloat(unsigned int word) {
+    return std::bit_cast<float>(word);
 }
 
 unsigned int ReverseByteInWord32(unsigned int w) {

@@ -25,6 +25,14 @@ extern int g_iTXCommand_id;
 // The last word of a request: the address's low 16 bits in bits 31-16.
 unsigned int AddressWord(int address);
 
+// The word whose bytes, most significant first, are bytes[0..3]: the order of the wire.
+unsigned int WordFromBytes(const unsigned char* bytes);
+
+// The same 32 bits seen as the other type (IEEE 754 single precision): how
+// floats cross the link.
+unsigned int FloatToWord(float value);
+float WordToFloat(unsigned int word);
+
 // w with its four bytes in reverse order; its own inverse.
 unsigned int ReverseByteInWord32(unsigned int w);
 

@@ -139,10 +139,7 @@ int GetSerialResponse(int expectedBytes) {
         return receiveFailure("ERROR on %d: Timed out on ComRd", waitStart);
     }
     const int n = expectedBytes / 4;
-    for (int i = 0; i < n; ++i)
-        g_uiRx_word_buf[i] = (unsigned int)bytes[4 * i] << 24 |
-                             (unsigned int)bytes[4 * i + 1] << 16 |
-                             (unsigned int)bytes[4 * i + 2] << 8 | bytes[4 * i + 3];
+    for (int i = 0; i < n; ++i) g_uiRx_word_buf[i] = WordFromBytes(&bytes[4 * i]);
     DispMsg(g_uiRx_word_buf, "RX: ", n);
 
     const unsigned int status = (g_uiRx_word_buf[n - 1] >> 8) & 0xFFu;

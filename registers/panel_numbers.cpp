@@ -44,7 +44,7 @@ bool underflows(const char* at, const char* end) {
 }
 
 int storeFloat(float value, unsigned int* word) {
-    *word = std::bit_cast<unsigned int>(value);
+    *word = FloatToWord(value);
     return NUMBER_TEXT_OK;
 }
 
@@ -121,12 +121,4 @@ void DescribeRefusal(int result, int base, unsigned int largest, char* reason, i
 const char* FloatRefusalReason(int result) {
     return result == NUMBER_TEXT_TOO_LARGE ? "beyond the single-precision float range"
                                            : "not a finite decimal number";
-}
-
-unsigned int FloatToWord(float value) {
-    return std::bit_cast<unsigned int>(value);
-}
-
-float WordToFloat(unsigned int word) {
-    return std::bit_cast<float>(word);
 }

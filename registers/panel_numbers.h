@@ -3,6 +3,8 @@
 // the float/word reinterpretation their value boxes share. A text is a number
 // only as a whole: "1G", "12abc" or "" never become the number they start with.
 
+#include "link/frame.h"  // FloatToWord, WordToFloat
+
 // Results of reading a number text.
 enum {
     NUMBER_TEXT_OK = 1,
@@ -33,7 +35,3 @@ void DescribeRefusal(int result, int base, unsigned int largest, char* reason, i
 
 // Why ReadFloatText refused a text, in the operator's words.
 const char* FloatRefusalReason(int result);
-
-// The same 32 bits seen as the other type (IEEE 754 single precision).
-unsigned int FloatToWord(float value);
-float WordToFloat(unsigned int word);

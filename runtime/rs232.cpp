@@ -1,6 +1,7 @@
 #include "runtime/rs232.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -175,7 +176,8 @@ int CheckComDevice(int port) {
 
 int SetComTime(int port, double timeoutSeconds) {
     OPEN_PORT_OR_FAIL("SetComTime", port);
-    if (!(timeoutSeconds >= 0.0)) return fail("SetComTime", port, COM_ERR_BAD_SETTING);
+    if (!(timeoutSeconds >= 0.0) || !std::isfinite(timeoutSeconds))
+        return fail("SetComTime", port, COM_ERR_BAD_SETTING);
     open->timeoutSeconds = timeoutSeconds;
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -22,8 +23,14 @@ int millisecondsLeft(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// The longest any wait of the port may last; also what a time-out too large to count becomes.
+constexpr double kLongestWaitSeconds = 24 * 3600.0;
+
+// A time-out that is not a number, negative or beyond counting must not reach the cast below.
 Clock::time_point deadlineAfter(double seconds) {
-    return Clock::now() + std::chrono::microseconds(static_cast<long long>(seconds * 1e6));
+    if (!(seconds > 0)) return Clock::now();
+    const double bounded = std::min(seconds, kLongestWaitSeconds);
+    return Clock::now() + std::chrono::microseconds(static_cast<long long>(bounded * 1e6));
 }
 
 speed_t speedFor(long baud) {

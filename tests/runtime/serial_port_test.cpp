@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <limits>
 
 #include "runtime/rs232.h"
 #include "runtime/serial_backend.h"
@@ -84,6 +85,15 @@ TEST_F(SerialPortTest, ReadsStopAtThePortTimeOut) {
     EXPECT_EQ(ComRdByte(kPort), COM_ERR_TIMEOUT);
     pty.write({0x06});
     EXPECT_EQ(ComRdByte(kPort), 0x06);
+}
+
+TEST_F(SerialPortTest, TimeOutsThatAreNoNumberAreRefused) {
+    EXPECT_EQ(SetComTime(kPort, std::numeric_limits<double>::infinity()), COM_ERR_BAD_SETTING);
+    EXPECT_EQ(SetComTime(kPort, std::numeric_limits<double>::quiet_NaN()), COM_ERR_BAD_SETTING);
+    EXPECT_EQ(SetComTime(kPort, -1.0), COM_ERR_BAD_SETTING);
+    // The port keeps the last good time-out: a read of nothing ends after it.
+    std::uint8_t byte = 0;
+    EXPECT_EQ(ComRd(kPort, &byte, 1), 0);
 }
 
 TEST_F(SerialPortTest, FlushDropsWhatCameBefore) {

@@ -7,6 +7,7 @@
 #include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/frame.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
 #include "runtime/rs232.h"
@@ -23,15 +24,11 @@ constexpr int kShortWaitDivisor = 10;
 }  // namespace
 
 uint32_t FloatBits(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return FloatToWord(value);
 }
 
 float BitsFloat(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return WordToFloat(bits);
 }
 
 void BoardTest::SetUp() {
@@ -74,10 +71,7 @@ std::vector<std::vector<uint32_t>> BoardTest::framesSent() {
     size_t at = 0;
     while (at + 4 <= bytes.size()) {
         std::vector<uint32_t> frame;
-        auto wordAt = [&](size_t i) {
-            return uint32_t(bytes[i]) << 24 | uint32_t(bytes[i + 1]) << 16 |
-                   uint32_t(bytes[i + 2]) << 8 | bytes[i + 3];
-        };
+        auto wordAt = [&](size_t i) { return WordFromBytes(&bytes[i]); };
         const uint32_t header = wordAt(at);
         const size_t words = header & 0xFFFF;
         for (size_t w = 0; w < words && at + 4 <= bytes.size(); ++w, at += 4)

@@ -28,6 +28,6 @@ class BoardTest : public ConsoleTest {
     boardsim::Board board;
 };
 
-// The bit pattern of a float, and back.
+// The bit pattern of a float, and back (the console's own conversion).
 uint32_t FloatBits(float value);
 float BitsFloat(uint32_t bits);
