@@ -1,6 +1,8 @@
 // The program's callbacks by the names the panel file binds them with.
 
-#include "app/serial_monitor.h"
+#include "app/callback_table.h"
+
+#include "app/connect_command.h"
 #include "app/shell.h"
 #include "calibration/adc_calibration.h"
 #include "calibration/dac_calibration.h"
@@ -8,11 +10,13 @@
 #include "firmware/upgrade_session.h"
 #include "link/connection.h"
 #include "measure/measurements.h"
+#include "panel/serial_monitor.h"
 #include "registers/block_panel.h"
 #include "registers/register_panel.h"
 #include "runtime/callbacks.h"
 
-const CallbackEntry g_callbackTable[] = {
+namespace {
+const CallbackEntry kCallbacks[] = {
     {"Close_CB", Close_CB},
     {"Clear_SerialWindow_cb", Clear_SerialWindow_cb},
     {"Timer_CB", Timer_CB},
@@ -39,4 +43,8 @@ const CallbackEntry g_callbackTable[] = {
     {"Upgrade_firmware_cb", Upgrade_firmware_cb},
     {"Cancel_upgrade_cb", Cancel_upgrade_cb},
 };
-const int g_callbackTableSize = sizeof g_callbackTable / sizeof g_callbackTable[0];
+}  // namespace
+
+void InstallCallbackTable(void) {
+    SetCallbackTable(kCallbacks, static_cast<int>(sizeof kCallbacks / sizeof kCallbacks[0]));
+}

@@ -1,17 +1,37 @@
 #include <cstdio>
+#include <cstdlib>
 
-#include "app/Tarviktest.h"
+#include "app/callback_table.h"
 #include "app/panel_contract.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 
 namespace {
+
 constexpr const char* kPanelFile = "Tarviktest.uir";
+// Long enough for the window to be laid out and painted.
+constexpr double kSnapshotDelaySeconds = 1.5;
+constexpr double kEventSliceSeconds = 0.02;
+
+// An unattended run (no display to look at): shows the panel for a moment,
+// saves it as a PNG and ends, as the run command does without a display.
+void SaveSnapshot(const char* path) {
+    const double until = Timer() + kSnapshotDelaySeconds;
+    while (Timer() < until) {
+        ProcessSystemEvents();
+        Delay(kEventSliceSeconds);
+    }
+    if (SavePanelImage(g_hmainPanel, path) != 0)
+        std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n", path);
 }
+
+}  // namespace
 
 int main(int, char* argv[]) {
     if (InitCVIRTE(0, argv, 0) == 0) return -1;
+    InstallCallbackTable();
     g_hmainPanel = LoadPanel(0, kPanelFile, PANEL);
     // Without its panel the program has nothing to show: stop before any window opens.
     if (g_hmainPanel < 0) {
@@ -29,7 +49,11 @@ int main(int, char* argv[]) {
     DisplayPanel(g_hmainPanel);
     init();
     CreateGUI();
-    RunUserInterface();
+    if (const char* snapshot = std::getenv("TARVIK_SNAPSHOT"); snapshot && *snapshot) {
+        SaveSnapshot(snapshot);
+    } else {
+        RunUserInterface();
+    }
     DiscardPanel(g_hmainPanel);
     CloseCVIRTE();
     return 0;

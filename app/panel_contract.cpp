@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Tarviktest.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 
 #define CONTROL(id, style, type, callback, label) \

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "firmware/upgrade_session.h"
 #include "link/connection.h"
 #include "link/line_guard.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 
@@ -58,12 +58,6 @@ void CreateChannelRows(int volt1Box, int volt2Box, int channel1Label, int rowGap
 }
 
 }  // namespace
-
-int g_hmainPanel;
-int g_iCidAdc_volt1_box[CHANNEL_COUNT];
-int g_iCidAdc_volt2_box[CHANNEL_COUNT];
-int g_iCidDac_volt1_box[CHANNEL_COUNT];
-int g_iCidDac_volt2_box[CHANNEL_COUNT];
 
 void init(void) {
     g_iBusy = 0;

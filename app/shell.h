@@ -1,15 +1,7 @@
 #pragma once
 // Start-up, the main panel's run-time controls and the quit command.
 
-enum { CHANNEL_COUNT = 16 };  // DAC outputs, ADC inputs and currents alike
-
-extern int g_hmainPanel;
-// Control ids of the calibration voltage boxes, index = channel - 1. Element 0
-// is the panel file's channel-1 box; the rest are made by CreateGUI.
-extern int g_iCidAdc_volt1_box[CHANNEL_COUNT];
-extern int g_iCidAdc_volt2_box[CHANNEL_COUNT];
-extern int g_iCidDac_volt1_box[CHANNEL_COUNT];
-extern int g_iCidDac_volt2_box[CHANNEL_COUNT];
+#include "panel/panel.h"
 
 // Sets the globals' start-up defaults (not busy, not connected, empty monitor,
 // tick counter 0, drain limit 2 ticks, the line trusted).

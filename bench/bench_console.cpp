@@ -3,15 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Tarviktest.h"
+#include "app/callback_table.h"
 #include "app/shell.h"
 #include "boardsim/board.h"
+#include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 
 bool StartBenchConsole(char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (InitCVIRTE(0, argv, 0) == 0) return false;
+    InstallCallbackTable();
     g_hmainPanel = LoadPanel(0, "Tarviktest.uir", PANEL);
     if (g_hmainPanel < 0) {
         std::fprintf(stderr, "run from the build folder: %s\n", GetUILErrorDetail());

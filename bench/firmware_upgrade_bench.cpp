@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "bench/bench_console.h"
 #include "boardsim/board.h"
@@ -26,6 +24,8 @@
 #include "firmware/firmware_upgrade.h"
 #include "firmware/hex_file_reader.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/popup_handler.h"
 #include "runtime/rs232.h"

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "bench/bench_console.h"
 #include "boardsim/board.h"
 #include "link/connection.h"
 #include "link/speed_test.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "registers/register_access.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "bench/bench_console.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 

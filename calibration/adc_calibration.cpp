@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/Tarviktest.h"
-#include "app/connection_check.h"
-#include "app/serial_monitor.h"
 #include "calibration/channel_select.h"
 #include "calibration/coefficient_transfer.h"
 #include "calibration/two_point.h"
+#include "link/connection_check.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "registers/address_map.h"
 #include "registers/register_access.h"
 #include "runtime/userint.h"

@@ -6,7 +6,7 @@
 // the connection (popup "Connection warning" / "Not connected" and nothing
 // else when not connected).
 
-#include "app/shell.h"
+#include "panel/panel.h"
 
 // Raw counts captured for point 1 and point 2, index = channel index 0 .. 15.
 // Zero at start; only a capture changes an entry (a reset keeps them).

@@ -1,6 +1,6 @@
 #include "calibration/channel_select.h"
 
-#include "app/shell.h"
+#include "panel/panel.h"
 
 enum { ALL_CHANNELS = 0 };
 

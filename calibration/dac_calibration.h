@@ -6,7 +6,7 @@
 // selectors PANEL_DAC_CHANNEL and PANEL_DAC_OUTPUT_CHANNEL give 0 (all
 // channels) or 1 .. 16; any other value makes a command do nothing.
 
-#include "app/shell.h"
+#include "panel/panel.h"
 
 // Coefficients last calculated on the PC, index = channel - 1, such that
 // measured = gain x control + offset. Zero at start; only the calculation

@@ -1,9 +1,9 @@
 #include "firmware/bootloader_handshake.h"
 
-#include "app/serial_monitor.h"
 #include "firmware/bootloader_bytes.h"
 #include "firmware/bootloader_link.h"
 #include "link/connection.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 

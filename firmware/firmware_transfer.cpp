@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/serial_monitor.h"
 #include "firmware/bootloader_bytes.h"
 #include "firmware/bootloader_link.h"
 #include "firmware/upgrade_progress.h"
 #include "firmware/upgrade_session.h"
 #include "link/connection.h"
+#include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 

@@ -4,13 +4,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/serial_monitor.h"
 #include "firmware/bootloader_handshake.h"
 #include "firmware/firmware_transfer.h"
 #include "firmware/hex_file_reader.h"
 #include "firmware/upgrade_session.h"
 #include "link/connection.h"
 #include "link/transaction.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"

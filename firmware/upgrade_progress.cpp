@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
-#include "app/shell.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 

@@ -1,7 +1,7 @@
 #include "firmware/upgrade_session.h"
 
-#include "app/Tarviktest.h"
-#include "app/shell.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "runtime/userint.h"
 
 namespace {

@@ -2,15 +2,12 @@
 
 #include <cstdio>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
-#include "app/shell.h"
 #include "link/line_guard.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
-#include "measure/measurements.h"
-#include "registers/address_map.h"
-#include "registers/register_access.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 
@@ -32,15 +29,17 @@ constexpr int kHandshakeOff = 0;
 constexpr int kPathSize = 256;
 constexpr int kReasonSize = 128;
 
-// The port is closed, not just marked: that releases its lock for other
-// programs and gives the device back the settings it had.
-void Disconnect() {
+}  // namespace
+
+void DisconnectLink(void) {
     g_iConnection_status = 0;
     CloseCom(g_iCom_port_num);
     std::sprintf(disp_str, "Disconnected from COM%d", g_iCom_port_num);
     LogToWindow(disp_str);
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Connect");
 }
+
+namespace {
 
 // What the operator reads after "FAILURE: Connection to COM%i port failed!":
 // what the device is, in words around the system's reason, and the fix.
@@ -86,23 +85,13 @@ int LinkDeviceLost(void) {
     std::snprintf(disp_str, sizeof disp_str, "ERROR: COM%d (%s) is gone: %s", g_iCom_port_num, path,
                   reason);
     LogToWindow(disp_str);
-    Disconnect();
+    DisconnectLink();
     // Nothing late can come from a device that is gone.
     ResetLineGuard();
     return 1;
 }
 
-int Connect(void) {
-    if (g_iBusy == 1) {
-        std::sprintf(disp_str, "WARNING: g_iBusy, can't process cmd!");
-        LogToWindow(disp_str);
-        SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "g_iBusy 1");
-        return -1;
-    }
-    if (g_iConnection_status != 0) {
-        Disconnect();
-        return 1;
-    }
+int OpenLink(void) {
     GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &g_iCom_port_num);
     DisableBreakOnLibraryErrors();
     int opened = OpenComConfig(g_iCom_port_num, "", kBaudRate, kParityNone, kDataBits, kStopBits,
@@ -112,7 +101,7 @@ int Connect(void) {
         std::sprintf(disp_str, "FAILURE: Connection to COM%i port failed!", g_iCom_port_num);
         LogToWindow(disp_str);
         LogOpenFailureReason(g_iCom_port_num, opened);
-        return 1;
+        return 0;
     }
     if (SetComTime(g_iCom_port_num, kPortTimeoutSeconds) < 0)
         LogToWindow("WARNING: Could not change timeout");
@@ -127,26 +116,7 @@ int Connect(void) {
     SetWaitCursor(0);
     // The events the speed test processed may have taken the link down: the
     // device vanished, or the operator pressed Disconnect.
-    if (g_iConnection_status != 1) return 1;
-    SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
-
-    unsigned int version = 0;
-    if (GetRegister(ADDR_FIRMWARE_VERSION, &version) > 0) {
-        std::sprintf(disp_str, "Firmware version is 0x%.4X", version);
-        LogToWindow(disp_str);
-        Temperature_meas_cb(1, PANEL_TEMPERATURE_MEAS, EVENT_COMMIT, nullptr, 0, 0);
-    } else {
-        LogToWindow("Hardware is not responding");
-        // The operator may have disconnected during the speed test already;
-        // a second Connect() would then connect again.
-        if (g_iConnection_status == 1) Connect();
-    }
-    return 1;
-}
-
-int Connect_CB(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) Connect();
-    return 0;
+    return g_iConnection_status == 1 ? 1 : 0;
 }
 
 int Timer_CB(int, int, int event, void*, int, int) {

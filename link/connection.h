@@ -11,21 +11,24 @@ extern int g_iTimer_cnt;
 // Output-drain limit of a transaction, in timer ticks (2).
 extern int g_iTimeout_val;
 
-// Connects when not connected, disconnects when connected (closing the port,
-// which gets back the settings it had). Returns -1 when refused because a
-// transaction is in progress, else 1 (also when the port did not open, with
-// the reason and a fix logged, or the board did not answer).
-int Connect(void);
+// Opens the port PANEL_COM_PORT names with the board's settings and runs the
+// speed test: logs "Connected to COM<n>" and marks the link connected. Returns
+// 1 when the link is still up after the speed test (whose events may have
+// taken it down), 0 otherwise. A port that does not open logs "FAILURE:
+// Connection to COM<n> port failed!" and a line with its device, the system's
+// reason and the fix, and leaves the link down.
+int OpenLink(void);
+
+// Takes the link down: marks it not connected, closes the port (which
+// releases its lock and gets back the settings it had), logs "Disconnected
+// from COM<n>" and labels PANEL_CONNECT "Connect".
+void DisconnectLink(void);
 
 // When connected and the port's device has vanished (unplugged, hung up):
 // logs "ERROR: COM<n> (<device>) is gone: <reason>", takes the link down as a
 // disconnect does, and returns 1. Otherwise changes nothing and returns 0.
 // Reads no byte.
 int LinkDeviceLost(void);
-
-// The Connect button: on commit, Connect(). Returns 0.
-int Connect_CB(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2);
 
 // PANEL_TIMER's callback: counts tick events in g_iTimer_cnt and, while no
 // command holds the link, checks that the port's device is still there

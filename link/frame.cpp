@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstdio>
 
-#include "app/serial_monitor.h"
 #include "link/line_guard.h"
+#include "panel/serial_monitor.h"
 
 unsigned int g_uiTx_word_buf[FRAME_MAX_WORDS];
 unsigned int g_uiRx_word_buf[FRAME_MAX_WORDS];

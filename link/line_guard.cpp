@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 

@@ -1,8 +1,8 @@
 #include "link/tick_clock.h"
 
-#include "app/Tarviktest.h"
-#include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/line_guard.h"
 #include "link/speed_test.h"
 #include "link/tick_clock.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/Tarviktest.h"
-#include "app/connection_check.h"
-#include "app/serial_monitor.h"
-#include "app/shell.h"
+#include "link/connection_check.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
 #include "registers/address_map.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/serial_monitor.h"
 #include "registers/register_access.h"
 #include "registers/request.h"
 

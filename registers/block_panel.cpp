@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "app/Tarviktest.h"
-#include "app/connection_check.h"
-#include "app/serial_monitor.h"
-#include "app/shell.h"
+#include "link/connection_check.h"
 #include "link/frame.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/panel_numbers.h"
 #include "registers/typed_numbers.h"

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/serial_monitor.h"
 #include "registers/request.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "registers/request.h"
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/serial_monitor.h"
 #include "registers/register_access.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/serial_monitor.h"
-#include "app/shell.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
 #include "registers/panel_numbers.h"
 #include "runtime/userint.h"
 

@@ -27,7 +27,6 @@ struct Engine {
 };
 
 Engine* g_engine = nullptr;
-constexpr int kSnapshotDelayMs = 1500;
 
 void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
@@ -86,16 +85,6 @@ void CloseCVIRTE(void) {
 
 int RunUserInterface(void) {
     if (!g_engine) return -1;
-    // An unattended run (no display to look at) saves what it shows and ends.
-    if (const char* snapshot = std::getenv("TARVIK_SNAPSHOT"); snapshot && *snapshot) {
-        QString path = QString::fromUtf8(snapshot);
-        QTimer::singleShot(kSnapshotDelayMs, [path] {
-            if (QWidget* root = FirstShownPanel(); !root || !root->grab().save(path, "PNG"))
-                std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n",
-                             qPrintable(path));
-            QuitUserInterface(0);
-        });
-    }
     if (!g_engine->quitRequested) {
         QEventLoop loop;
         g_engine->loop = &loop;

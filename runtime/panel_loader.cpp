@@ -96,9 +96,16 @@ QString resolvePath(const char* fileName) {
     return QFileInfo::exists(beside) ? beside : name;
 }
 
+struct CallbackTable {
+    const CallbackEntry* entries = nullptr;
+    int size = 0;
+};
+CallbackTable g_callbacks;
+
 CtrlCallbackPtr lookUpCallback(const QString& name) {
-    for (int i = 0; i < g_callbackTableSize; ++i)
-        if (name == QLatin1String(g_callbackTable[i].name)) return g_callbackTable[i].function;
+    for (int i = 0; i < g_callbacks.size; ++i)
+        if (name == QLatin1String(g_callbacks.entries[i].name))
+            return g_callbacks.entries[i].function;
     return nullptr;
 }
 
@@ -233,4 +240,8 @@ int DiscardPanel(int panel) {
     if (!FindPanel(panel)) return UIE_BAD_PANEL;
     RemovePanel(panel);
     return 0;
+}
+
+void SetCallbackTable(const CallbackEntry* table, int size) {
+    tarvik::rt::g_callbacks = {table, table ? size : 0};
 }

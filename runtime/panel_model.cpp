@@ -123,12 +123,6 @@ void ApplyTabOrder(Panel& panel) {
     }
 }
 
-QWidget* FirstShownPanel() {
-    for (auto& [handle, panel] : registry().panels)
-        if (panel->root && panel->root->isVisible()) return panel->root;
-    return nullptr;
-}
-
 QWidget* PanelWidget(int panel) {
     Panel* p = FindPanel(panel);
     return p ? p->root.data() : nullptr;

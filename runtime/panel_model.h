@@ -58,9 +58,6 @@ void WireControlEvents(Panel& panel, Control& control);
 // Re-chains Qt's focus order after panel.tabOrder changed.
 void ApplyTabOrder(Panel& panel);
 
-// The root widget of the first panel on screen, or null.
-QWidget* FirstShownPanel();
-
 // True once InitCVIRTE has succeeded.
 bool EngineStarted();
 

@@ -4,12 +4,12 @@
 #include <QWidget>
 #include <cstring>
 
-#include "app/Tarviktest.h"
 #include "app/panel_contract.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
 #include "registers/register_access.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"

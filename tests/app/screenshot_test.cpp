@@ -1,9 +1,9 @@
 // Drives the console as an engineer would at the bench and saves the window
 // (build/screenshot.png), which is the README's picture. It also checks that
 // a whole session leaves the panel as the engineer expects.
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
 #include "registers/address_map.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"

@@ -1,8 +1,8 @@
 // The serial monitor's line formats, line count and scrolling.
-#include "app/serial_monitor.h"
+#include "panel/serial_monitor.h"
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/calibration/calibration_fixture.h"
 

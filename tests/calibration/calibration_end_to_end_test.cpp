@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
 #include "tests/calibration/calibration_fixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "link/connection.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
 #include "runtime/rs232.h"
 #include "tests/firmware/firmware_fixture.h"
 #include "tests/firmware/scripted_port.h"

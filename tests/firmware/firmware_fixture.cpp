@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "firmware/bootloader_link.h"
+#include "panel/Tarviktest.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/firmware/firmware_fixture.h"
 

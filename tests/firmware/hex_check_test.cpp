@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
 #include "tests/firmware/firmware_fixture.h"
 
 using FirmwareHexCheck = FirmwareTest;

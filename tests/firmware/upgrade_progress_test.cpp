@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 #include "tests/firmware/firmware_fixture.h"

@@ -6,11 +6,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
+#include "app/connect_command.h"
 #include "app/shell.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
 #include "runtime/serial_backend.h"
 #include "runtime/userint.h"

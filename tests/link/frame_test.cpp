@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/serial_monitor.h"
+#include "panel/serial_monitor.h"
 #include "tests/support/console_fixture.h"
 
 TEST(FrameTest, ByteReversalIsItsOwnInverse) {

@@ -2,13 +2,13 @@
 // the answer to the next request: the next send waits it out and throws it away.
 #include <array>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/line_guard.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"
 #include "runtime/cvirte.h"

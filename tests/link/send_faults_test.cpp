@@ -2,12 +2,12 @@
 // the drain wait timing out on elapsed ticks even though no events are processed.
 #include <chrono>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "registers/register_access.h"
 #include "runtime/rs232.h"
 #include "runtime/serial_backend.h"

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "app/serial_monitor.h"
 #include "link/connection.h"
 #include "link/frame.h"
+#include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"
 #include "tests/support/board_fixture.h"

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 #include "tests/support/pty_pair.h"

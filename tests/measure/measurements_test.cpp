@@ -1,7 +1,7 @@
 // Temperature and currents as the operator reads them.
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "registers/address_map.h"
 #include "tests/support/board_fixture.h"
 

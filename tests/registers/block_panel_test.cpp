@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 

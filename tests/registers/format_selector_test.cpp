@@ -2,8 +2,8 @@
 // selector pair.
 #include <string>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/Tarviktest.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 

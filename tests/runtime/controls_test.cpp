@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/qt_access.h"
 #include "runtime/text_box_widget.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/Tarviktest.h"
+#include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 
 namespace fs = std::filesystem;

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "tests/support/pty_pair.h"

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/Tarviktest.h"
-#include "app/serial_monitor.h"
 #include "app/shell.h"
+#include "panel/Tarviktest.h"
+#include "panel/serial_monitor.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"
 

@@ -1,9 +1,9 @@
-#include "app/serial_monitor.h"
+#include "panel/serial_monitor.h"
 
 #include <cstring>
 
-#include "app/Tarviktest.h"
-#include "app/shell.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "runtime/userint.h"
 
 static_assert(sizeof(unsigned int) == 4, "frame words are 32 bits");

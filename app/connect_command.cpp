@@ -1,0 +1,46 @@
+#include "app/connect_command.h"
+
+#include <cstdio>
+
+#include "link/connection.h"
+#include "link/transaction.h"
+#include "measure/measurements.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "panel/serial_monitor.h"
+#include "registers/address_map.h"
+#include "registers/register_access.h"
+#include "runtime/userint.h"
+
+int Connect(void) {
+    if (g_iBusy == 1) {
+        std::sprintf(disp_str, "WARNING: g_iBusy, can't process cmd!");
+        LogToWindow(disp_str);
+        SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "g_iBusy 1");
+        return -1;
+    }
+    if (g_iConnection_status != 0) {
+        DisconnectLink();
+        return 1;
+    }
+    if (!OpenLink()) return 1;
+    SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
+
+    unsigned int version = 0;
+    if (GetRegister(ADDR_FIRMWARE_VERSION, &version) > 0) {
+        std::sprintf(disp_str, "Firmware version is 0x%.4X", version);
+        LogToWindow(disp_str);
+        Temperature_meas_cb(1, PANEL_TEMPERATURE_MEAS, EVENT_COMMIT, nullptr, 0, 0);
+    } else {
+        LogToWindow("Hardware is not responding");
+        // The operator may have disconnected meanwhile, or the device vanished;
+        // a second Connect() would then connect again.
+        if (g_iConnection_status == 1) Connect();
+    }
+    return 1;
+}
+
+int Connect_CB(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) Connect();
+    return 0;
+}

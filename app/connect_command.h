@@ -1,0 +1,13 @@
+#pragma once
+// The Connect button: connecting proves the board answers (firmware version,
+// temperature); pressed again it disconnects.
+
+// Connects when not connected, disconnects when connected. Returns -1 when
+// refused because a transaction is in progress (label "g_iBusy 1"), else 1
+// (also when the port did not open or the board did not answer; the monitor
+// says which).
+int Connect(void);
+
+// The Connect button: on commit, Connect(). Returns 0.
+int Connect_CB(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
