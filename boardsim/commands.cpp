@@ -8,7 +8,6 @@ namespace {
 constexpr int kSetRegisterWords = 3;
 constexpr int kGetRegisterWords = 2;
 constexpr int kGetBlockWords = 3;
-constexpr int kShortAnswerWords = 2;
 constexpr int kMaskShift = 16;
 constexpr uint32_t kHalfWord = 0xFFFF;
 
