@@ -2,58 +2,13 @@
 // Resource and control ids of the panel file Tarviktest.uir. The ids of the
 // data controls are fixed; the command buttons' ids are ours.
 
+#include "panel/panel_controls.h"
+
+#define TARVIK_DATA_ID(name, id, style, type, label) name = id,
+#define TARVIK_BOUND_ID(name, id, style, type, callback, label) name = id,
 enum {
     PANEL = 1,  // resource id of the main panel
-
-    PANEL_COM_PORT = 2,
-    PANEL_CONNECT = 3,
-    PANEL_DAC_CONTROL_VOLTAGE1 = 4,
-    PANEL_DAC_VOLT1 = 6,
-    PANEL_DAC_CONTROL_VOLTAGE2 = 7,
-    PANEL_DAC_VOLT2 = 9,
-    PANEL_ADC_VOLT1 = 11,
-    PANEL_ADC_VOLT2 = 12,
-    PANEL_BLOCK_ADDRESS = 17,
-    PANEL_BLOCK_VALUE = 18,
-    PANEL_BLOCK_COUNT = 19,
-    PANEL_REG_ADDRESS = 22,
-    PANEL_REG_VALUE = 23,
-    PANEL_REG_MASK = 24,
-    PANEL_SERIAL_WINDOW = 27,
-    PANEL_TIMER = 28,
-    PANEL_ADC_CHANNEL = 29,
-    PANEL_DAC_CH1_LABEL = 33,
-    PANEL_ADC_CH1_LABEL = 34,
-    PANEL_BLOCK_FLOAT = 35,
-    PANEL_REG_DECIMAL = 36,
-    PANEL_BLOCK_FORMAT = 37,
-    PANEL_REG_FORMAT = 38,
-    PANEL_TEMPERATURE_MEAS = 39,
-    PANEL_DAC_OUTPUT_CHANNEL = 40,
-    PANEL_DAC_CHANNEL = 41,
-    PANEL_TEMPERATURE = 42,
-    PANEL_DAC_OUTPUT_VOLTAGE = 52,
-
-    PANEL_QUIT = 60,
-    PANEL_CLEAR_MONITOR = 61,
-    PANEL_READ_REGISTER = 62,
-    PANEL_WRITE_REGISTER = 63,
-    PANEL_READ_BLOCK = 64,
-    PANEL_WRITE_BLOCK = 65,
-    PANEL_READ_CURRENTS = 66,
-    PANEL_SET_VOLTAGE1 = 67,
-    PANEL_SET_VOLTAGE2 = 68,
-    PANEL_CALC_DAC = 69,
-    PANEL_SAVE_DAC = 70,
-    PANEL_DISPLAY_DAC = 71,
-    PANEL_SET_CALIBRATED = 72,
-    PANEL_CAPTURE_ADC = 73,
-    PANEL_CAPTURE_ALL_ADC = 74,
-    PANEL_CALC_ADC = 75,
-    PANEL_RESET_ADC = 76,
-    PANEL_SAVE_ADC = 77,
-    PANEL_DISPLAY_ADC = 78,
-    PANEL_UPGRADE_FIRMWARE = 79,
-    PANEL_UPGRADE_PROGRESS = 80,
-    PANEL_CANCEL_UPGRADE = 81,
+    TARVIK_MAIN_PANEL_CONTROLS(TARVIK_DATA_ID, TARVIK_BOUND_ID)
 };
+#undef TARVIK_DATA_ID
+#undef TARVIK_BOUND_ID
