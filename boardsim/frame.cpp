@@ -1,5 +1,9 @@
 #include "boardsim/frame.h"
 
+// The board's own word assembly and checksum, kept apart from the console's on purpose: it is
+// written from the protocol, not from the console's code, so that it catches the console's
+// mistakes instead of repeating them.
+
 namespace boardsim::frame {
 
 namespace {

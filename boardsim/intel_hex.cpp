@@ -2,6 +2,10 @@
 
 #include <vector>
 
+// The bootloader's own record check, kept apart from the console's file check on purpose:
+// written from the Intel HEX format, it is the reference the console is tested and fuzzed
+// against.
+
 namespace boardsim::hex {
 
 namespace {

@@ -23,14 +23,14 @@ int SendBootloaderByte(unsigned char byte) {
 }
 
 int WaitBootloaderByte(int* byte, void (*whileWaiting)(void)) {
-    const double deadline = Timer() + BootloaderAnswerWait();
+    const Deadline deadline = DeadlineAfter(BootloaderAnswerWait());
     for (;;) {
         const int queued = GetInQLen(g_iCom_port_num);
         if (queued > 0) {
             *byte = ComRdByte(g_iCom_port_num);
             return 1;
         }
-        if (queued < 0 || Timer() > deadline) return 0;
+        if (queued < 0 || DeadlinePassed(deadline)) return 0;
         if (whileWaiting) whileWaiting();
     }
 }

@@ -5,6 +5,7 @@
 
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/tick_clock.h"
 #include "link/transaction.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
@@ -66,6 +67,7 @@ void SetLineQuietLimit(double seconds) {
 int SettleLine(void) {
     if (!g_line.unsettled) return 1;
     const double start = Timer();
+    const Deadline giveUp = DeadlineAfter(g_quietLimitSeconds);
     int queued = GetInQLen(g_iCom_port_num);
     if (queued < 0) return -1;
     // Bytes that came after the failure came at some moment up to now: count
@@ -81,7 +83,7 @@ int SettleLine(void) {
         }
         const double now = Timer();
         if (now - lastByteAt >= g_line.guardSeconds) break;
-        if (now - start >= g_quietLimitSeconds) {
+        if (DeadlinePassed(giveUp)) {
             std::sprintf(disp_str,
                          "ERROR on %d: The line never went quiet after a failed answer "
                          "(%d bytes in %.1f s); nothing sent",

@@ -1,5 +1,7 @@
 #include "link/tick_clock.h"
 
+#include <cmath>
+
 #include "link/connection.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
@@ -18,6 +20,15 @@ TickWait StartTickWait(void) {
         wait.interval = interval;
     g_iTimer_cnt = 0;
     return wait;
+}
+
+Deadline DeadlineAfter(double seconds) {
+    const double now = Timer();
+    return {std::isfinite(seconds) && seconds > 0 ? now + seconds : now};
+}
+
+int DeadlinePassed(const Deadline& deadline) {
+    return Timer() >= deadline.at ? 1 : 0;
 }
 
 int WaitOutputDrained(void) {

@@ -16,6 +16,19 @@ TickWait StartTickWait(void);
 // goes down, so ticks delivered by the event loop still count) and returns it.
 int CountElapsedTicks(const TickWait& wait);
 
+// The moment a bounded wait gives up, on the engine's clock.
+struct Deadline {
+    double at;
+};
+
+// A deadline `seconds` from now. A time-out that is not a positive finite
+// number (NaN, negative, infinite) gives one that has passed already, so no
+// wait can run unbounded on a bad setting.
+Deadline DeadlineAfter(double seconds);
+
+// 1 once the deadline has passed, else 0.
+int DeadlinePassed(const Deadline& deadline);
+
 // Waits until the output queue of g_iCom_port_num is empty (a length of 0 or
 // less, a failed query included), at most until more than g_iTimeout_val
 // ticks have passed. Sets g_iTimer_cnt to 0 first. Returns 1 when it emptied,
