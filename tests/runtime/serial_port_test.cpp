@@ -131,16 +131,15 @@ TEST_F(SerialPortTest, BadPortsFailAtOnceAndSayWhy) {
 }
 
 TEST_F(SerialPortTest, VanishedFarEndFailsWithoutBlocking) {
-    ASSERT_EQ(SetComTime(kPort, 5.0), 0);
+    // An hour's port time-out: waiting for bytes that cannot come would run
+    // into the test's time-out long before.
+    ASSERT_EQ(SetComTime(kPort, 3600.0), 0);
     pty.hangUp();
-    auto start = std::chrono::steady_clock::now();
     std::uint8_t got[8];
     EXPECT_LT(GetInQLen(kPort), 0);
     EXPECT_LT(ComRd(kPort, got, 8), 0);
     EXPECT_LT(ComRdByte(kPort), 0);
     EXPECT_LT(ComWrtByte(kPort, 0x42), 1);
-    // Far below the 5 s port time-out: nothing waited for bytes that cannot come.
-    EXPECT_LT(secondsSince(start), 2.5);
 }
 
 TEST_F(SerialPortTest, AnotherBackendCanStandInForTheDevice) {
