@@ -5,7 +5,6 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/line_guard.h"
-#include "link/speed_test.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
@@ -35,13 +34,11 @@ class LateAnswerTest : public BoardTest {
         }
     }
     // A board that answers the next request `factor` receive waits late. The
-    // guard's time comes from the speed test, so it is run here. The wait is
-    // counted in polls and a busy machine stretches it, so its length is
-    // measured on a silent request just before, rather than taken from the
+    // wait is counted in polls and a busy machine stretches it, so its length
+    // is measured on a silent request just before, rather than taken from the
     // speed test.
     void answerNextLate(double factor) {
         connectQuickly();
-        RunSpeedTest();
         shortenReceiveWait();
         board.clearFaults();
         board.setFault({.kind = Fault::Kind::Silence, .count = 1});
