@@ -24,6 +24,7 @@ struct LineState {
     double failedAt = 0;      // when the failed wait ended
     double guardSeconds = 0;  // quiet needed before the next send
     int queuedAtFailure = 0;  // bytes already waiting then
+    double longestWait = 0;   // the longest failed wait seen since start-up
 };
 LineState g_line;
 double g_quietLimitSeconds = LINE_QUIET_LIMIT_SECONDS;
@@ -46,7 +47,10 @@ int discardInput(int queued) {
 void MarkLineUnsettled(double waitSeconds) {
     g_line.unsettled = true;
     g_line.failedAt = Timer();
-    g_line.guardSeconds = kGuardMargin * std::max(waitSeconds, FullReceiveWaitSeconds());
+    // A wait that ran out earlier, when polls were slower, shows how long an
+    // answer may take better than this one alone.
+    g_line.longestWait = std::max(g_line.longestWait, waitSeconds);
+    g_line.guardSeconds = kGuardMargin * std::max(g_line.longestWait, FullReceiveWaitSeconds());
     // A link already taken down has no queue to look at.
     g_line.queuedAtFailure =
         g_iConnection_status == 1 ? std::max(GetInQLen(g_iCom_port_num), 0) : 0;

@@ -10,7 +10,8 @@ enum { LINE_QUIET_LIMIT_SECONDS = 10 };
 
 // Marks the line unsettled after a failed receive that waited waitSeconds:
 // an answer may still be on its way. The guard time is one and a half times
-// the longer of that wait and a full receive wait at the last speed test's rate.
+// the longest of that wait, the longest failed wait since start-up and a full
+// receive wait at the last speed test's rate.
 void MarkLineUnsettled(double waitSeconds);
 
 // The start-up state: settled, nothing pending.

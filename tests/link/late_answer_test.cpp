@@ -99,7 +99,7 @@ TEST_F(LateAnswerTest, DiscardedBytesAreCountedInTheMonitor) {
     unsigned int value = 0;
     int first = 1;
     for (int attempt = 0; attempt < 3 && first == 1; ++attempt) {
-        answerNextLate(1.5);
+        answerNextLate(1.2);
         first = GetRegister(kFirst, &value);
     }
     ASSERT_EQ(first, -1);
