@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTimer>
 #include <QWidget>
 #include <chrono>
 #include <cstdio>

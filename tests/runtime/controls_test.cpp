@@ -1,6 +1,5 @@
 // The engine's controls: events from the operator only, values, buffers,
 // text boxes, timers and popups.
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
