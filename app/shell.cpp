@@ -10,10 +10,10 @@
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
+#include "tarvik_version.h"
 
 namespace {
 
-constexpr const char* kVersion = "1.0.14";
 constexpr int kAdcRowGap = 8;
 constexpr int kDacRowGap = 7;
 
@@ -69,7 +69,7 @@ void init(void) {
 }
 
 void CreateGUI(void) {
-    std::sprintf(disp_str, "Tarvikdebug Version %s", kVersion);
+    std::sprintf(disp_str, "Tarvikdebug Version %s", TARVIK_VERSION);
     SetPanelAttribute(g_hmainPanel, ATTR_TITLE, disp_str);
     CreateChannelRows(PANEL_ADC_VOLT1, PANEL_ADC_VOLT2, PANEL_ADC_CH1_LABEL, kAdcRowGap,
                       g_iCidAdc_volt1_box, g_iCidAdc_volt2_box);
