@@ -30,6 +30,8 @@ void SaveSnapshot(const char* path) {
 }  // namespace
 
 int main(int, char* argv[]) {
+    int exitStatus = 0;
+    if (!ParseCommandLine(argv, &exitStatus)) return exitStatus;
     if (InitCVIRTE(0, argv, 0) == 0) return -1;
     InstallCallbackTable();
     g_hmainPanel = LoadPanel(0, kPanelFile, PANEL);

@@ -2,6 +2,14 @@
 // Life of the run-time engine, its event loop and its clock.
 // Everything here runs on the one user-interface thread.
 
+// Reads the program's own options, before InitCVIRTE: --port N=DEVICE (also
+// --port=N=DEVICE; repeatable, the last one for N holds) maps COM port N to
+// DEVICE for this run; --help and --version print to stdout. Needs no display.
+// Returns 1 when the program goes on; 0 when it should end with *exitStatus:
+// 0 after --help or --version, 2 after a bad option (its reason and a hint on
+// stderr; no port is mapped then).
+int ParseCommandLine(char* argv[], int* exitStatus);
+
 // Starts the engine (the application object, the clock). argv must be the
 // program's NULL-terminated argument vector. Returns 1 on success, 0 when the
 // engine cannot start (for example no display); then nothing else may be called.

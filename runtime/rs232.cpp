@@ -9,6 +9,7 @@
 #include <string>
 
 #include "runtime/library_errors.h"
+#include "runtime/port_map.h"
 #include "runtime/serial_backend.h"
 
 namespace tarvik::rt {
@@ -50,7 +51,8 @@ const char* meaningOf(int code) {
                                            "no such device",
                                            "permission denied",
                                            "in use by another program",
-                                           "not a serial device"};
+                                           "not a serial device",
+                                           "mapped, but the settings file cannot be written"};
     constexpr int kCount = static_cast<int>(sizeof kMeaning / sizeof kMeaning[0]);
     // Codes are negative; anything outside the table is "unknown error".
     return (code < 0 && -code < kCount) ? kMeaning[-code] : kMeaning[-COM_ERR_UNKNOWN];
@@ -80,12 +82,6 @@ OpenPort* find(int port) {
 
 void SetSerialBackendFactory(SerialBackendFactory f) {
     factory() = std::move(f);
-}
-
-std::string ComPortPath(int port) {
-    std::string variable = "TARVIK_COM" + std::to_string(port);
-    if (const char* mapped = std::getenv(variable.c_str()); mapped && *mapped) return mapped;
-    return "/dev/ttyS" + std::to_string(port - 1);
 }
 
 void CloseAllComPorts() {
@@ -153,6 +149,25 @@ int GetComPortDevice(int port, char* path, int size) {
     }
     const OpenPort* open = find(port);
     copyText(open ? open->path : ComPortPath(port), path, size);
+    return 0;
+}
+
+int GetComPortMapping(int port, char* path, int size) {
+    if (port < 1 || port > COM_MAX_PORT) {
+        copyText("", path, size);
+        return COM_ERR_BAD_PORT;
+    }
+    int source = 0;
+    copyText(ComPortPath(port, &source), path, size);
+    return source;
+}
+
+int SetComPortDevice(int port, const char* device, int remember) {
+    if (port < 1 || port > COM_MAX_PORT) return fail("SetComPortDevice", port, COM_ERR_BAD_PORT);
+    if (!device || !*device) return fail("SetComPortDevice", port, COM_ERR_BAD_SETTING);
+    ChooseComPortDevice(port, device);
+    if (remember && !RememberComPortDevice(port, device))
+        return fail("SetComPortDevice", port, COM_ERR_NOT_SAVED);
     return 0;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Numbered serial ports (COM1 = 1). Port n is the device named by the
-// environment variable TARVIK_COM<n>, else /dev/ttyS<n-1>. Every call returns
-// a negative COM_ERR_ code on failure; a port whose device vanished (unplugged,
-// other side hung up) fails at once and never blocks.
+// Numbered serial ports (COM1 = 1). Port n is, first found: the device given
+// on the command line (--port n=DEVICE) or chosen during the run, the
+// environment variable TARVIK_COM<n>, the device remembered in the settings
+// file (key "ports/COM<n>"), /dev/ttyS<n-1>. Every call returns a negative
+// COM_ERR_ code on failure; a port whose device vanished (unplugged, other
+// side hung up) fails at once and never blocks.
 
 enum {
     COM_ERR_UNKNOWN = -1,
@@ -16,6 +18,14 @@ enum {
     COM_ERR_NO_PERMISSION = -9,  // open: the user may not open the device
     COM_ERR_IN_USE = -10,        // open: another program (or console) holds the device
     COM_ERR_NOT_SERIAL = -11,    // open: the path is no serial device
+    COM_ERR_NOT_SAVED = -12,     // SetComPortDevice: mapped, but the settings file is unwritable
+};
+// Where a port's device comes from, highest precedence first.
+enum {
+    COM_MAP_CHOSEN = 1,       // --port n=DEVICE, or SetComPortDevice during this run
+    COM_MAP_ENVIRONMENT = 2,  // TARVIK_COM<n>
+    COM_MAP_SETTINGS = 3,     // the settings file
+    COM_MAP_DEFAULT = 4,      // /dev/ttyS<n-1>
 };
 enum { COM_MAX_PORT = 999 };
 
@@ -34,6 +44,16 @@ int CloseCom(int port);
 // a NUL, cut if longer): the path it was opened on, or for a port not open the
 // path it maps to. Returns 0, or COM_ERR_BAD_PORT (path then empty).
 int GetComPortDevice(int port, char* path, int size);
+// Copies the device the port maps to (as above; not the one it is open on)
+// into path, cut like GetComPortDevice. Returns the COM_MAP_ source, or
+// COM_ERR_BAD_PORT (path then empty).
+int GetComPortMapping(int port, char* path, int size);
+// Maps the port to device for the rest of the run, above every other source,
+// and, when remember is nonzero, stores it in the settings file for later runs.
+// An open port stays on its device until opened again. Returns 0;
+// COM_ERR_BAD_PORT or COM_ERR_BAD_SETTING (device empty) with nothing changed;
+// COM_ERR_NOT_SAVED when mapped but the settings file could not be written.
+int SetComPortDevice(int port, const char* device, int remember);
 // Copies the system's words for the port's last open failure or vanished
 // device ("Permission denied", "Input/output error") into reason, as above;
 // empty when nothing failed yet. Returns 0, or COM_ERR_BAD_PORT.

@@ -53,7 +53,4 @@ using SerialBackendFactory = std::function<std::unique_ptr<SerialBackend>(
     int port, const std::string& path, OpenFailure* failure)>;
 void SetSerialBackendFactory(SerialBackendFactory factory);
 
-// The device path of port n: $TARVIK_COM<n>, else /dev/ttyS<n-1>.
-std::string ComPortPath(int port);
-
 }  // namespace tarvik::rt

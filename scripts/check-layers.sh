@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 declare -A rank=([runtime]=0 [panel]=1 [link]=2 [registers]=3 [firmware]=3 [measure]=4
                  [calibration]=4 [app]=5)
-public_runtime='^runtime/(cvirte|userint|rs232|callbacks)\.h$'
+public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices)\.h$'
 bad=0
 complain() {
     echo "$1:$2: $3"
