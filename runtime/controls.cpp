@@ -446,16 +446,21 @@ int ResetTimer(int panel, int control) {
 int InsertTextBoxLine(int panel, int control, int index, const char* text) {
     TextBoxWidget* box = textBox(panel, control);
     if (!box) return UIE_BAD_CONTROL;
+    const bool inRange = index >= -1 && index <= box->lineCount();
     if (!box->insertLine(index, QString::fromUtf8(text ? text : "")))
-        return UiFail(UIE_BAD_VALUE, QStringLiteral("no line %1 to insert at").arg(index));
+        return UiFail(UIE_BAD_VALUE, inRange
+                                         ? QStringLiteral("the text box is full")
+                                         : QStringLiteral("no line %1 to insert at").arg(index));
     return 0;
 }
 
 int ReplaceTextBoxLine(int panel, int control, int index, const char* text) {
     TextBoxWidget* box = textBox(panel, control);
     if (!box) return UIE_BAD_CONTROL;
+    const bool inRange = index >= 0 && index < box->lineCount();
     if (!box->replaceLine(index, QString::fromUtf8(text ? text : "")))
-        return UiFail(UIE_BAD_VALUE, QStringLiteral("no line %1 to replace").arg(index));
+        return UiFail(UIE_BAD_VALUE, inRange ? QStringLiteral("the text box is full")
+                                             : QStringLiteral("no line %1 to replace").arg(index));
     return 0;
 }
 
@@ -481,13 +486,20 @@ int GetTextBoxLineString(int panel, int control, int index, char* buffer, std::s
     return copyOut(box->line(index), buffer, size);
 }
 
+int SetTextBoxSaveNote(int panel, int control, const char* note) {
+    TextBoxWidget* box = textBox(panel, control);
+    if (!box) return UIE_BAD_CONTROL;
+    box->setSaveNote(QString::fromUtf8(note ? note : ""));
+    return 0;
+}
+
 int SetPanelAttribute(int panel, int attribute, const char* value) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
     if (attribute != ATTR_TITLE)
         return UiFail(UIE_BAD_ATTRIBUTE,
                       QStringLiteral("panel attribute %1 is not text").arg(attribute));
-    p->root->setWindowTitle(QString::fromUtf8(value ? value : ""));
+    p->root->window()->setWindowTitle(QString::fromUtf8(value ? value : ""));
     return 0;
 }
 
@@ -518,18 +530,28 @@ int GetPanelAttribute(int panel, int attribute, char* buffer, std::size_t size) 
     if (attribute != ATTR_TITLE)
         return UiFail(UIE_BAD_ATTRIBUTE,
                       QStringLiteral("panel attribute %1 is not text").arg(attribute));
-    return copyOut(p->root->windowTitle(), buffer, size);
+    return copyOut(p->root->window()->windowTitle(), buffer, size);
 }
 
-int SavePanelImage(int panel, const char* pngPath) {
-    Panel* p = FindPanel(panel);
-    if (!p) return UIE_BAD_PANEL;
+namespace {
+int saveImage(QWidget* widget, const char* pngPath) {
     // Pending layout work (scroll bars catching up with new lines) first.
     QCoreApplication::sendPostedEvents();
-    if (!pngPath || !p->root->grab().save(QString::fromUtf8(pngPath), "PNG"))
+    if (!pngPath || !widget->grab().save(QString::fromUtf8(pngPath), "PNG"))
         return UiFail(UIE_BAD_FILE,
                       QStringLiteral("cannot write the image %1").arg(pngPath ? pngPath : ""));
     return 0;
+}
+}  // namespace
+
+int SavePanelImage(int panel, const char* pngPath) {
+    Panel* p = FindPanel(panel);
+    return p ? saveImage(p->root, pngPath) : UIE_BAD_PANEL;
+}
+
+int SavePanelWindowImage(int panel, const char* pngPath) {
+    Panel* p = FindPanel(panel);
+    return p ? saveImage(p->root->window(), pngPath) : UIE_BAD_PANEL;
 }
 
 int SetWaitCursor(int on) {

@@ -80,8 +80,12 @@ int SetPanelAttribute(int panel, int attribute, int value);
 int GetPanelAttribute(int panel, int attribute, int* value);
 // Copies the panel's title into buffer (at most size-1 characters + NUL).
 int GetPanelAttribute(int panel, int attribute, char* buffer, std::size_t size);
-// Saves the panel as it is shown now into a PNG file.
+// Saves the whole panel as it is now into a PNG file, every control, whatever
+// part of it its window shows. Returns 0, or UIE_BAD_FILE when it cannot be written.
 int SavePanelImage(int panel, const char* pngPath);
+// Saves the panel's window as it is on the screen (its size, the part of the
+// panel in view, the scroll bars) into a PNG file. Returns as SavePanelImage.
+int SavePanelWindowImage(int panel, const char* pngPath);
 
 // Controls. NewCtrl returns the new control's id (> 0); CTRL_NUMERIC and
 // CTRL_TEXT_MSG are supported. For a text message, label is its text.
@@ -129,6 +133,11 @@ template <std::size_t N>
 int GetTextBoxLine(int panel, int control, int index, char (&buffer)[N]) {
     return GetTextBoxLineString(panel, control, index, buffer, N);
 }
+// Stores the note that the box's saved log names as its port, for example
+// "COM1 (/dev/ttyUSB0)"; null or "" removes it (the log then says the port is
+// not set). Returns 0, or UIE_BAD_CONTROL for an unknown panel or control or
+// one that is not a text box.
+int SetTextBoxSaveNote(int panel, int control, const char* note);
 
 int SetWaitCursor(int on);
 
@@ -137,6 +146,12 @@ int MessagePopup(const char* title, const char* message);
 // Asks a yes/no question. No is the default button, and Escape or closing the dialog also
 // answers No. Returns 1 for Yes, 0 for No.
 int ConfirmPopup(const char* title, const char* message);
+// Offers a list to pick from, whose entry may also be typed over (an editable
+// list); the item equal to current is preselected. Returns 1 with the picked or
+// typed text in response (cut to size-1 characters and a NUL), 0 when cancelled
+// or nothing was given (response then "").
+int ChoicePopup(const char* title, const char* message, const char* const items[], int count,
+                const char* current, char* response, std::size_t size);
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 // Puts the chosen path into pathBuffer (NUL-terminated). Returns 1 when an
