@@ -3,6 +3,7 @@
 #include "app/callback_table.h"
 
 #include "app/connect_command.h"
+#include "app/port_choice.h"
 #include "app/shell.h"
 #include "calibration/adc_calibration.h"
 #include "calibration/dac_calibration.h"

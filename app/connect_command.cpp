@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/port_choice.h"
 #include "link/connection.h"
 #include "link/transaction.h"
 #include "measure/measurements.h"
@@ -24,6 +25,7 @@ int Connect(void) {
         return 1;
     }
     if (!OpenLink()) return 1;
+    RememberConnectedComPort(g_iCom_port_num);
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
 
     unsigned int version = 0;

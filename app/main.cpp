@@ -3,6 +3,7 @@
 
 #include "app/callback_table.h"
 #include "app/panel_contract.h"
+#include "app/port_choice.h"
 #include "app/shell.h"
 #include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
@@ -23,7 +24,7 @@ void SaveSnapshot(const char* path) {
         ProcessSystemEvents();
         Delay(kEventSliceSeconds);
     }
-    if (SavePanelImage(g_hmainPanel, path) != 0)
+    if (SavePanelWindowImage(g_hmainPanel, path) != 0)
         std::fprintf(stderr, "Tarvikdebug: cannot save the snapshot %s\n", path);
 }
 
@@ -51,6 +52,7 @@ int main(int, char* argv[]) {
     DisplayPanel(g_hmainPanel);
     init();
     CreateGUI();
+    RestoreComPortChoice();
     if (const char* snapshot = std::getenv("TARVIK_SNAPSHOT"); snapshot && *snapshot) {
         SaveSnapshot(snapshot);
     } else {

@@ -93,7 +93,8 @@ struct FileChooser : tarvik::rt::PopupHandler {
     void messagePopup(const std::string& title, const std::string& message) override {
         std::fprintf(stderr, "popup %s: %s\n", title.c_str(), message.c_str());
     }
-    std::optional<std::string> fileSelectPopup(const std::string&, const std::string&) override {
+    std::optional<std::string> fileSelectPopup(const std::string&, const std::string&,
+                                               const std::string&) override {
         return g_chosen->path;
     }
 };

@@ -1,6 +1,7 @@
 #include "firmware/firmware_upgrade.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -13,11 +14,13 @@
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
+#include "runtime/settings.h"
 #include "runtime/userint.h"
 
 namespace {
 
 constexpr int kPathSize = 300;
+constexpr const char* kLastFolderKey = "firmware/lastFolder";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -68,11 +71,16 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
 
     char path[kPathSize] = "";
-    if (FileSelectPopup("", "*.hex", "*.hex;", "Load HEX file", VAL_OK_BUTTON, 0, 0, 1, 0, path) <
-        1) {
+    char lastFolder[kPathSize] = "";
+    LoadSetting(kLastFolderKey, lastFolder, sizeof lastFolder);
+    if (FileSelectPopup(lastFolder, "*.hex", "*.hex;", "Load HEX file", VAL_OK_BUTTON, 0, 0, 1, 0,
+                        path) < 1) {
         MessagePopup("Error", "PICFirmwareUpgrade: no file selected!");
         return -1;
     }
+    // Remembering is a convenience: a settings file that cannot be written
+    // must not stop the upgrade.
+    SaveSetting(kLastFolderKey, std::filesystem::path(path).parent_path().c_str());
     HexFile file(std::fopen(path, "r"));
     if (!file) {
         MessagePopup("Error", "PICFirmwareUpgrade: open file error");

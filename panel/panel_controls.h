@@ -8,7 +8,7 @@
 // CTRL_ and VAL_ constants (runtime/userint.h).
 // clang-format off
 #define TARVIK_MAIN_PANEL_CONTROLS(DATA, BOUND) \
-    DATA(PANEL_COM_PORT, 2, CTRL_NUMERIC, VAL_INTEGER, "COM port") \
+    BOUND(PANEL_COM_PORT, 2, CTRL_NUMERIC, VAL_INTEGER, ComPort_cb, "COM port") \
     BOUND(PANEL_CONNECT, 3, CTRL_COMMAND_BUTTON, VAL_INTEGER, Connect_CB, "Connect") \
     DATA(PANEL_DAC_CONTROL_VOLTAGE1, 4, CTRL_NUMERIC, VAL_FLOAT, "Control voltage 1") \
     DATA(PANEL_DAC_VOLT1, 6, CTRL_NUMERIC, VAL_FLOAT, "") \
@@ -76,5 +76,8 @@
     BOUND(PANEL_UPGRADE_FIRMWARE, 79, CTRL_COMMAND_BUTTON, VAL_INTEGER, Upgrade_firmware_cb, \
           "Upgrade firmware...") \
     DATA(PANEL_UPGRADE_PROGRESS, 80, CTRL_PROGRESS_BAR, VAL_INTEGER, "") \
-    BOUND(PANEL_CANCEL_UPGRADE, 81, CTRL_COMMAND_BUTTON, VAL_INTEGER, Cancel_upgrade_cb, "Cancel")
+    BOUND(PANEL_CANCEL_UPGRADE, 81, CTRL_COMMAND_BUTTON, VAL_INTEGER, Cancel_upgrade_cb, "Cancel") \
+    DATA(PANEL_COM_DEVICE, 82, CTRL_TEXT_MSG, VAL_STRING, "") \
+    BOUND(PANEL_CHOOSE_DEVICE, 83, CTRL_COMMAND_BUTTON, VAL_INTEGER, ChooseComDevice_cb, \
+          "Choose...")
 // clang-format on

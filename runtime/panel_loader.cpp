@@ -22,6 +22,7 @@
 
 #include "runtime/number_box.h"
 #include "runtime/panel_model.h"
+#include "runtime/panel_window.h"
 #include "runtime/text_box_widget.h"
 #include "runtime/userint.h"
 
@@ -92,8 +93,17 @@ QString resolvePath(const char* fileName) {
     QString name = QString::fromUtf8(fileName);
     if (QFileInfo::exists(name) || QDir::isAbsolutePath(name)) return name;
     // Like the original program, the panel file may sit next to the executable.
-    QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    return QFileInfo::exists(beside) ? beside : name;
+    // An installed program keeps it in the data folder beside its bin/, found
+    // relative to the executable so that an unpacked tree works wherever it lies.
+    constexpr const char* kInstalledDataFolder = "../share/tarvikdebug/";
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString candidates[] = {
+        programFolder.filePath(name),
+        QDir::cleanPath(programFolder.filePath(QString::fromUtf8(kInstalledDataFolder) + name)),
+    };
+    for (const QString& path : candidates)
+        if (QFileInfo::exists(path)) return path;
+    return name;
 }
 
 struct CallbackTable {
@@ -216,6 +226,15 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
             std::find(panel->tabOrder.begin(), panel->tabOrder.end(), id) == panel->tabOrder.end())
             panel->tabOrder.push_back(id);
     panel->closeControl = root->property("closeCtrl").toInt();
+    QWidget* stretch = nullptr;
+    if (const int id = root->property("stretchCtrl").toInt(); id != 0) {
+        if (!panel->controls.count(id))
+            return fail(UIE_BAD_FILE, QStringLiteral("stretchCtrl %1 is no control").arg(id));
+        stretch = panel->controls[id]->widget;
+    }
+    // From here the window owns the root.
+    auto* window = new PanelWindow(root, stretch, root->property("stretchMinHeight").toInt());
+    window->setWindowTitle(root->windowTitle());
 
     Panel& p = *panel;
     int handle = AddPanel(std::move(panel));
@@ -224,15 +243,16 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
         WireControlEvents(p, *c);
     }
     ApplyTabOrder(p);
-    root->installEventFilter(new CloseFilter(handle, root));
+    window->installEventFilter(new CloseFilter(handle, window));
     return handle;
 }
 
 int DisplayPanel(int panel) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;
-    p->root->show();
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) p->root->raise();
+    QWidget* window = p->root->window();
+    window->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <string>
 
+#include "runtime/panel_window.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"
 
@@ -24,8 +25,10 @@ Registry& registry() {
     return r;
 }
 
-void destroyRoot(QWidget* root) {
-    if (!root) return;
+// The root's window (the panel's scrolling window) goes with it.
+void destroyRoot(QWidget* panelRoot) {
+    if (!panelRoot) return;
+    QWidget* root = panelRoot->window();
     root->hide();
     // A panel discarded from inside one of its own callbacks is still on the stack.
     if (registry().callbackDepth > 0)
@@ -126,6 +129,12 @@ void ApplyTabOrder(Panel& panel) {
 QWidget* PanelWidget(int panel) {
     Panel* p = FindPanel(panel);
     return p ? p->root.data() : nullptr;
+}
+
+void FitPanelWindow(int panel, const QRect& available) {
+    Panel* p = FindPanel(panel);
+    if (auto* window = p ? qobject_cast<PanelWindow*>(p->root->window()) : nullptr)
+        window->fitInto(available);
 }
 
 QWidget* ControlWidget(int panel, int control) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvik::rt {
 
@@ -13,7 +14,19 @@ class PopupHandler {
     virtual void messagePopup(const std::string& title, const std::string& message) = 0;
     // The chosen file's path, or nullopt for a cancel.
     virtual std::optional<std::string> fileSelectPopup(const std::string& title,
+                                                       const std::string& defaultDirectory,
                                                        const std::string& defaultFileSpec) = 0;
+    // The picked or typed text, or nullopt for a cancel. A handler that does not answer
+    // choices is shown the question as a message, and the choice is cancelled.
+    virtual std::optional<std::string> choicePopup(const std::string& title,
+                                                   const std::string& message,
+                                                   const std::vector<std::string>& items,
+                                                   const std::string& current) {
+        (void)items;
+        (void)current;
+        messagePopup(title, message);
+        return std::nullopt;
+    }
     // The answer to a yes/no question: true for Yes. A handler that does not answer questions
     // is shown the question as a message, and the dialog's default, No, is taken.
     virtual bool confirmPopup(const std::string& title, const std::string& message) {

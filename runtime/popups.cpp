@@ -1,8 +1,11 @@
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/panel_model.h"
 #include "runtime/popup_handler.h"
@@ -54,7 +57,8 @@ int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
     std::string heading = title ? title : "";
     std::optional<std::string> chosen;
     if (g_popupHandler) {
-        chosen = g_popupHandler->fileSelectPopup(heading, fileSpec);
+        chosen = g_popupHandler->fileSelectPopup(heading, defaultDirectory ? defaultDirectory : "",
+                                                 fileSpec);
     } else {
         if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
         // "*.hex;*.txt;" becomes the dialog's filter "*.hex *.txt".
@@ -72,4 +76,37 @@ int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
         return UiFail(UIE_BUFFER_TOO_SMALL, "the chosen path is too long");
     std::memcpy(pathBuffer, chosen->c_str(), chosen->size() + 1);
     return VAL_EXISTING_FILE_SELECTED;
+}
+
+int ChoicePopup(const char* title, const char* message, const char* const items[], int count,
+                const char* current, char* response, std::size_t size) {
+    if (!response || size == 0) return UiFail(UIE_BUFFER_TOO_SMALL, "no response buffer");
+    response[0] = '\0';
+    std::vector<std::string> list;
+    for (int i = 0; items && i < count; ++i) list.emplace_back(items[i] ? items[i] : "");
+    const std::string t = title ? title : "", m = message ? message : "";
+    const std::string now = current ? current : "";
+    std::optional<std::string> chosen;
+    if (g_popupHandler) {
+        chosen = g_popupHandler->choicePopup(t, m, list, now);
+    } else {
+        if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
+        QStringList entries;
+        for (const std::string& item : list) entries << QString::fromStdString(item);
+        int preselected = static_cast<int>(entries.indexOf(QString::fromStdString(now)));
+        if (preselected < 0 && !now.empty()) {
+            entries.prepend(QString::fromStdString(now));
+            preselected = 0;
+        }
+        bool ok = false;
+        QString text =
+            QInputDialog::getItem(nullptr, QString::fromStdString(t), QString::fromStdString(m),
+                                  entries, std::max(0, preselected), true, &ok);
+        if (ok) chosen = text.trimmed().toStdString();
+    }
+    if (!chosen || chosen->empty()) return 0;
+    const std::size_t n = std::min(chosen->size(), size - 1);
+    std::memcpy(response, chosen->data(), n);
+    response[n] = '\0';
+    return 1;
 }

@@ -15,12 +15,8 @@ fi
 cmake -S . -B build -DBUILD_TESTING=OFF
 cmake --build build -j"$(nproc)" --target tarvikdebug boardsim
 
-link=$(mktemp -u /tmp/tarvik-board.XXXXXX)
-build/boardsim --link "$link" &
-board=$!
-trap 'kill "$board" 2>/dev/null || true; wait "$board" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
-[ -e "$link" ] || { echo "the virtual board did not start" >&2; exit 1; }
+source scripts/lib/virtual-board.sh
+start_virtual_board
 echo "Virtual board on $link, mapped to COM1 (press Connect with COM port 1)."
 
 export TARVIK_COM1="$link"

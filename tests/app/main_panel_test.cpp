@@ -180,7 +180,8 @@ TEST_F(MainPanelTest, QuitActsOnCommitOnly) {
 }
 
 TEST_F(MainPanelTest, TitleBarCloseOperatesQuit) {
-    tarvik::rt::PanelWidget(g_hmainPanel)->close();
+    QWidget* window = tarvik::rt::PanelWidget(g_hmainPanel)->window();
+    window->close();
     EXPECT_EQ(RunUserInterface(), 0);
-    EXPECT_TRUE(tarvik::rt::PanelWidget(g_hmainPanel)->isVisible());
+    EXPECT_TRUE(window->isVisible());
 }

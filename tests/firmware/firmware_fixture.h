@@ -22,8 +22,9 @@ class QuestionAnswerer : public tarvik::rt::PopupHandler {
         recorder_.messagePopup(title, message);
     }
     std::optional<std::string> fileSelectPopup(const std::string& title,
+                                               const std::string& directory,
                                                const std::string& fileSpec) override {
-        return recorder_.fileSelectPopup(title, fileSpec);
+        return recorder_.fileSelectPopup(title, directory, fileSpec);
     }
     bool confirmPopup(const std::string& title, const std::string& message) override;
 

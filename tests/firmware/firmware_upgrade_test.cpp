@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
+#include "runtime/settings.h"
 #include "runtime/userint.h"
 #include "tests/firmware/firmware_fixture.h"
 
@@ -185,4 +186,20 @@ TEST_F(FirmwareUpgrade, CancelledOrUnreadableFileStopsBeforeTheBoardIsContacted)
         Upgrade_firmware_cb(g_hmainPanel, PANEL_UPGRADE_FIRMWARE, EVENT_TIMER_TICK, nullptr, 0, 0),
         0);
     EXPECT_EQ(popups.fileDialogs.size(), std::size(cases));
+}
+
+TEST_F(FirmwareTest, TheFileDialogOpensWhereTheLastFileWasChosenEvenInALaterRun) {
+    ASSERT_EQ(SaveSetting("firmware/lastFolder", "/nonexistent/old"), 0);
+    const std::string file = writeFile("not a hex file\n");
+    const std::string folder = std::filesystem::path(file).parent_path().string();
+    popups.fileAnswers.push_back(file);
+    click(PANEL_UPGRADE_FIRMWARE);
+    popups.fileAnswers.push_back(std::nullopt);
+    click(PANEL_UPGRADE_FIRMWARE);
+    ASSERT_EQ(popups.fileDirectories.size(), 2u);
+    EXPECT_EQ(popups.fileDirectories[0], "/nonexistent/old");
+    EXPECT_EQ(popups.fileDirectories[1], folder) << "a refused file's folder is still remembered";
+    char remembered[300];
+    ASSERT_EQ(LoadSetting("firmware/lastFolder", remembered, sizeof remembered), 1);
+    EXPECT_EQ(remembered, folder);
 }

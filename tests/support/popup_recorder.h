@@ -22,15 +22,35 @@ class PopupRecorder : public tarvik::rt::PopupHandler {
         popups.push_back({title, message});
     }
     std::optional<std::string> fileSelectPopup(const std::string& title,
+                                               const std::string& directory,
                                                const std::string& fileSpec) override {
         fileDialogs.push_back({title, fileSpec});
+        fileDirectories.push_back(directory);
         if (fileAnswers.empty()) return std::nullopt;
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
         return answer;
     }
 
+    std::optional<std::string> choicePopup(const std::string& title, const std::string& message,
+                                           const std::vector<std::string>& items,
+                                           const std::string& current) override {
+        choices.push_back({title, message, items, current});
+        if (choiceAnswers.empty()) return std::nullopt;
+        auto answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
+
+    struct Choice {
+        std::string title, message;
+        std::vector<std::string> items;
+        std::string current;
+    };
     std::vector<RecordedPopup> popups;
-    std::vector<RecordedPopup> fileDialogs;  // title and file pattern asked for
+    std::vector<Choice> choices;
+    std::deque<std::optional<std::string>> choiceAnswers;
+    std::vector<RecordedPopup> fileDialogs;    // title and file pattern asked for
+    std::vector<std::string> fileDirectories;  // the folder each file dialog opened in
     std::deque<std::optional<std::string>> fileAnswers;
 };

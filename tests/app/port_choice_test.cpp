@@ -1,0 +1,106 @@
+// The COM port's device at the panel: the label beside the COM port box, the
+// choice among the devices present, and the COM number remembered at connect.
+#include "app/port_choice.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "link/connection.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "runtime/port_map.h"
+#include "runtime/rs232.h"
+#include "runtime/settings.h"
+#include "runtime/userint.h"
+#include "tests/support/board_fixture.h"
+
+namespace {
+
+constexpr int kPort = 9;
+
+class PortChoiceTest : public ConsoleTest {
+  protected:
+    void SetUp() override {
+        ConsoleTest::SetUp();
+        unsetenv("TARVIK_COM9");
+        SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, kPort);
+    }
+    void TearDown() override {
+        tarvik::rt::ForgetChosenComPortDevices();
+        std::remove(SettingsFilePath().c_str());
+        ConsoleTest::TearDown();
+    }
+    static int comNumber() {
+        int port = 0;
+        GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
+        return port;
+    }
+    static std::string mapped() {
+        char path[256];
+        GetComPortMapping(kPort, path, sizeof path);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(PortChoiceTest, TheLabelFollowsTheComNumberAndShortensLongNames) {
+    type(PANEL_COM_PORT, "9");
+    ShowComPortDevice();
+    EXPECT_EQ(text(PANEL_COM_DEVICE), "/dev/ttyS8");
+    setenv("TARVIK_COM3", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3D4-if00-port0", 1);
+    type(PANEL_COM_PORT, "3");
+    EXPECT_EQ(text(PANEL_COM_DEVICE), "usb-FTDI_FT23...3D4-if00-port0");
+    unsetenv("TARVIK_COM3");
+}
+
+TEST_F(PortChoiceTest, AChosenDeviceIsUsedAndRememberedAndACancelChangesNothing) {
+    popups.choiceAnswers.push_back(std::nullopt);
+    click(PANEL_CHOOSE_DEVICE);
+    ASSERT_EQ(popups.choices.size(), 1u);
+    EXPECT_EQ(popups.choices[0].title, "Device of COM9");
+    EXPECT_EQ(popups.choices[0].current, "/dev/ttyS8") << "the dialog starts at today's device";
+    EXPECT_EQ(mapped(), "/dev/ttyS8");
+    EXPECT_TRUE(monitorLines().empty());
+
+    // A listed item carries its kind after the path; only the path is taken.
+    popups.choiceAnswers.push_back("/dev/ttyUSB4   (USB serial adapter)");
+    click(PANEL_CHOOSE_DEVICE);
+    EXPECT_EQ(mapped(), "/dev/ttyUSB4");
+    EXPECT_EQ(text(PANEL_COM_DEVICE), "/dev/ttyUSB4");
+    EXPECT_EQ(lastMonitorLine(), "COM9 is /dev/ttyUSB4 (remembered in " + SettingsFilePath() + ")");
+    char remembered[64];
+    ASSERT_EQ(LoadSetting("ports/COM9", remembered, sizeof remembered), 1);
+    EXPECT_STREQ(remembered, "/dev/ttyUSB4");
+
+    // A typed path is taken as it is.
+    popups.choiceAnswers.push_back("/tmp/my board");
+    click(PANEL_CHOOSE_DEVICE);
+    EXPECT_EQ(mapped(), "/tmp/my board");
+}
+
+TEST_F(PortChoiceTest, StartUpShowsTheComNumberLastConnectedWhenItIsValid) {
+    for (const char* stored : {"abc", "0", "9999", "4x", ""}) {
+        SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, 1);
+        ASSERT_EQ(SaveSetting("connection/lastPort", stored), 0);
+        RestoreComPortChoice();
+        EXPECT_EQ(comNumber(), 1) << stored;
+    }
+    ASSERT_EQ(SaveSetting("connection/lastPort", "7"), 0);
+    RestoreComPortChoice();
+    EXPECT_EQ(comNumber(), 7);
+    EXPECT_EQ(text(PANEL_COM_DEVICE), "/dev/ttyS6");
+}
+
+using ConnectRemembersTest = BoardTest;
+
+TEST_F(ConnectRemembersTest, ConnectingRemembersTheComNumber) {
+    std::remove(SettingsFilePath().c_str());
+    click(PANEL_CONNECT);
+    ASSERT_EQ(g_iConnection_status, 1);
+    char remembered[16];
+    ASSERT_EQ(LoadSetting("connection/lastPort", remembered, sizeof remembered), 1);
+    int port = 0;
+    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
+    EXPECT_EQ(std::string(remembered), std::to_string(port));
+}
