@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.help) {
-        std::cout << boardsim::usageText();
+        const std::string started = argv[0] ? argv[0] : "boardsim";
+        std::cout << boardsim::usageText(started.substr(started.find_last_of('/') + 1));
         return 0;
     }
 

@@ -211,8 +211,8 @@ bool parseOptions(int argc, const char* const* argv, ProgramOptions& out, std::s
     return Parser(argc, argv, out, error).run();
 }
 
-std::string usageText() {
-    return R"(Usage: boardsim [options]
+std::string usageText(const std::string& program) {
+    return "Usage: " + program + R"( [options]
 
 A virtual test board on a pseudo-terminal. It answers the frame protocol (register and block
 commands over the board's address map) and the bootloader's line protocol, and serves until

@@ -34,7 +34,8 @@ struct ProgramOptions {
 // an unknown option, a missing or malformed value, or a value out of range.
 bool parseOptions(int argc, const char* const* argv, ProgramOptions& out, std::string& error);
 
-// The --help text.
-std::string usageText();
+// The --help text, its usage line naming the program as it was started
+// ("boardsim" in the build folder, "tarvik-boardsim" when installed).
+std::string usageText(const std::string& program = "boardsim");
 
 }  // namespace boardsim
