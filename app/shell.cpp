@@ -4,7 +4,6 @@
 
 #include "firmware/upgrade_session.h"
 #include "link/connection.h"
-#include "link/line_guard.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
@@ -60,12 +59,8 @@ void CreateChannelRows(int volt1Box, int volt2Box, int channel1Label, int rowGap
 }  // namespace
 
 void init(void) {
-    g_iBusy = 0;
-    g_iConnection_status = 0;
+    InitLinkState();
     g_iSerial_comm_cnt = 0;
-    g_iTimer_cnt = 0;
-    g_iTimeout_val = 2;
-    ResetLineGuard();
 }
 
 void CreateGUI(void) {

@@ -43,13 +43,15 @@ int NextPoint(int volt1Box, int volt2Box) {
 
 // Reads channel n's raw count. On failure tells the operator and returns 0.
 int ReadAdcCount(int n, int* count) {
-    unsigned int value = 0;
-    if (GetRegister(ADDR_ADC_COUNT + n, &value) <= 0) {
-        MessagePopup("Error message", "Failed to get Adc counts");
-        return 0;
-    }
-    *count = static_cast<int>(value);
-    return 1;
+    if (ReadAdcChannelCount(n, count)) return 1;
+    MessagePopup("Error message", "Failed to get Adc counts");
+    return 0;
+}
+
+float boxVolts(int box) {
+    float volts = 0.0f;
+    GetCtrlVal(g_hmainPanel, box, &volts);
+    return volts;
 }
 
 // Keeps count as point (POINT_1 or POINT_2) of channel n, locks its box and
@@ -59,32 +61,53 @@ void StorePoint(int point, int n, int count) {
     const int box = first ? g_iCidAdc_volt1_box[n] : g_iCidAdc_volt2_box[n];
     SetCtrlAttribute(g_hmainPanel, box, ATTR_DIMMED, 1);
     (first ? g_iAdcCounts1 : g_iAdcCounts2)[n] = count;
-    float volts = 0.0f;
-    GetCtrlVal(g_hmainPanel, box, &volts);
-    std::snprintf(disp_str, sizeof disp_str, "ADC Ch%d point %d: count %d at %.7g V", n + 1, point,
-                  count, static_cast<double>(volts));
-    LogToWindow(disp_str);
+    LogAdcPoint(n, point, count, boxVolts(box));
 }
 
 // Computes channel n's coefficients and logs them; 0 when it fell back to the defaults.
-int CalculateChannel(int n) {
-    float volts1 = 0.0f, volts2 = 0.0f;
-    GetCtrlVal(g_hmainPanel, g_iCidAdc_volt1_box[n], &volts1);
-    GetCtrlVal(g_hmainPanel, g_iCidAdc_volt2_box[n], &volts2);
-    if (g_iAdcCounts2[n] == g_iAdcCounts1[n]) {
+int CalculateChannel(int n, int count1, int count2, float volts1, float volts2) {
+    if (count2 == count1) {
         std::snprintf(disp_str, sizeof disp_str, "Calculation error Ch%d", n + 1);
         LogToWindow(disp_str);
         g_fAdcCoefGain[n] = kDefaultAdcGain;
         g_fAdcCoefOffset[n] = kDefaultAdcOffset;
         return 0;
     }
-    g_fAdcCoefGain[n] = AdcGainCoefficient(g_iAdcCounts1[n], g_iAdcCounts2[n], volts1, volts2);
-    g_fAdcCoefOffset[n] = OffsetCoefficient(g_fAdcCoefGain[n], g_iAdcCounts1[n], volts1);
+    g_fAdcCoefGain[n] = AdcGainCoefficient(count1, count2, volts1, volts2);
+    g_fAdcCoefOffset[n] = OffsetCoefficient(g_fAdcCoefGain[n], count1, volts1);
     LogCoefficientLine(n + 1, g_fAdcCoefGain[n], g_fAdcCoefOffset[n]);
     return 1;
 }
 
 }  // namespace
+
+int ReadAdcChannelCount(int n, int* count) {
+    unsigned int value = 0;
+    if (GetRegister(ADDR_ADC_COUNT + n, &value) <= 0) return 0;
+    *count = static_cast<int>(value);
+    return 1;
+}
+
+void LogAdcPoint(int n, int point, int count, float volts) {
+    std::snprintf(disp_str, sizeof disp_str, "ADC Ch%d point %d: count %d at %.7g V", n + 1, point,
+                  count, static_cast<double>(volts));
+    LogToWindow(disp_str);
+}
+
+int CalculateAdcCoefficients(int first, int count, const int counts1[], const int counts2[],
+                             const float volts1[], const float volts2[]) {
+    const char* completion = COEFFICIENTS_SENT_TEXT;
+    LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
+    for (int n = first; n < first + count; ++n)
+        if (!CalculateChannel(n, counts1[n], counts2[n], volts1[n], volts2[n]))
+            completion = "Calculation with error;\n saved default values";
+    const bool written =
+        WriteCoefficientBlocks(ADDR_ADC_GAIN + first, ADDR_ADC_OFFSET + first, count,
+                               &g_fAdcCoefGain[first], &g_fAdcCoefOffset[first]);
+    g_lastAdcWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first, count};
+    if (written) LogToWindow(completion);
+    return written ? 1 : 0;
+}
 
 int Get_AdcCounts_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
@@ -117,15 +140,12 @@ int ReadAll_Adc_cb(int, int, int event, void*, int, int) {
 
 int Calculate_Adc_coeficients_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
-    const char* completion = COEFFICIENTS_SENT_TEXT;
-    LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
-    for (int n = 0; n < CHANNEL_COUNT; ++n)
-        if (!CalculateChannel(n)) completion = "Calculation with error;\n saved default values";
-    const bool written = WriteCoefficientBlocks(ADDR_ADC_GAIN, ADDR_ADC_OFFSET, CHANNEL_COUNT,
-                                                g_fAdcCoefGain, g_fAdcCoefOffset);
-    g_lastAdcWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, 0,
-                      CHANNEL_COUNT};
-    if (written) LogToWindow(completion);
+    float volts1[CHANNEL_COUNT], volts2[CHANNEL_COUNT];
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        volts1[n] = boxVolts(g_iCidAdc_volt1_box[n]);
+        volts2[n] = boxVolts(g_iCidAdc_volt2_box[n]);
+    }
+    CalculateAdcCoefficients(0, CHANNEL_COUNT, g_iAdcCounts1, g_iAdcCounts2, volts1, volts2);
     return 0;
 }
 

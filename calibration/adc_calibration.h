@@ -16,6 +16,26 @@ extern int g_iAdcCounts2[CHANNEL_COUNT];
 extern float g_fAdcCoefGain[CHANNEL_COUNT];
 extern float g_fAdcCoefOffset[CHANNEL_COUNT];
 
+// The commands' cores, for the panel and the command line alike.
+
+// Reads the raw count of channel index n (0 .. 15). Returns 1 with *count
+// set, 0 when the read failed (the transaction's lines logged).
+int ReadAdcChannelCount(int n, int* count);
+
+// Logs "ADC Ch<n+1> point <point>: count <count> at <volts> V".
+void LogAdcPoint(int n, int point, int count, float volts);
+
+// Calculates channels first .. first+count-1 from the counts and the applied
+// voltages of the two points (index = channel index) into g_fAdcCoefGain and
+// g_fAdcCoefOffset: logs "Calculated ceficients:", then a coefficient line per
+// channel, or "Calculation error Ch<n>" and gain 0.001, offset 0 for a channel
+// whose two counts are equal. Writes those channels' gains and then, if that
+// succeeded, their offsets; only if both succeeded logs the success line, or
+// "Calculation with error;\n saved default values". Returns 1 when written,
+// else 0.
+int CalculateAdcCoefficients(int first, int count, const int counts1[], const int counts2[],
+                             const float volts1[], const float volts2[]);
+
 // Capture one point of channel index n from PANEL_ADC_CHANNEL: reads the
 // count (popup "Error message" / "Failed to get Adc counts" and no change on
 // failure), then takes point 1 if its box is not dimmed, else point 2 if its

@@ -46,11 +46,15 @@ int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const 
     return SetBlock(offsetAddress, count, offsets) > 0;
 }
 
+int ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[], float offsets[]) {
+    if (GetBlock(gainAddress, CHANNEL_COUNT, gains) <= 0) return 0;
+    return GetBlock(offsetAddress, CHANNEL_COUNT, offsets) > 0;
+}
+
 void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress) {
     float gains[CHANNEL_COUNT];
     float offsets[CHANNEL_COUNT];
-    if (GetBlock(gainAddress, CHANNEL_COUNT, gains) <= 0) return;
-    if (GetBlock(offsetAddress, CHANNEL_COUNT, offsets) <= 0) return;
+    if (!ReadCoefficientBlocks(gainAddress, offsetAddress, gains, offsets)) return;
     LogToWindow(title);
     for (int i = 0; i < CHANNEL_COUNT; ++i) LogCoefficientLine(i + 1, gains[i], offsets[i]);
 }

@@ -32,6 +32,12 @@ void LogSaveOutcome(const char* what, const CoefficientWrite& last);
 int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const float* gains,
                            const float* offsets);
 
+// Reads all CHANNEL_COUNT gains from gainAddress and then, only if that
+// succeeded, the offsets from offsetAddress. Returns 1 when both reads
+// succeeded; else 0 (the transaction's lines logged, the arrays zero or the
+// gains only). Logs nothing of its own.
+int ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[], float offsets[]);
+
 // Reads all channels' gains from gainAddress and then, only if that succeeded,
 // their offsets from offsetAddress. When both reads succeed, logs title and a
 // coefficient line per channel with the board's values; otherwise logs nothing

@@ -19,63 +19,47 @@ namespace {
 
 CoefficientWrite g_lastDacWrite;
 
-// Drives the selected raw outputs to the voltage typed in voltageControl.
-void SetControlVoltage(int voltageControl) {
+int panelChannel(int selector) {
     int ch = 0;
+    GetCtrlVal(g_hmainPanel, selector, &ch);
+    return ch;
+}
+
+float panelVolts(int control) {
     float volts = 0.0f;
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_CHANNEL, &ch);
-    GetCtrlVal(g_hmainPanel, voltageControl, &volts);
-    int first = 0, count = 0;
-    if (!DacChannelSpan(ch, &first, &count)) return;
-    const int code = DacCode(volts);
-    unsigned int readback = 0;
-    for (int i = first; i < first + count; ++i)
-        SetRegister(ADDR_DAC_CODE + i, FULL_REGISTER_MASK, code, &readback);
+    GetCtrlVal(g_hmainPanel, control, &volts);
+    return volts;
 }
 
 }  // namespace
 
-int Set_Voltage1_cb(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT && ConnectedOrWarn()) SetControlVoltage(PANEL_DAC_CONTROL_VOLTAGE1);
-    return 0;
-}
-
-int Set_Voltage2_cb(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT && ConnectedOrWarn()) SetControlVoltage(PANEL_DAC_CONTROL_VOLTAGE2);
-    return 0;
-}
-
-int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
-    int ch = 0;
-    float typed1 = 0.0f, typed2 = 0.0f;
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_CHANNEL, &ch);
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE1, &typed1);
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_CONTROL_VOLTAGE2, &typed2);
+int DriveDacOutputs(int selector, float volts, int stopOnFailure) {
     int first = 0, count = 0;
-    if (!DacChannelSpan(ch, &first, &count)) return 0;
+    if (!DacChannelSpan(selector, &first, &count)) return -1;
+    const int code = DacCode(volts);
+    unsigned int readback = 0;
+    int failed = 0;
+    for (int i = first; i < first + count; ++i) {
+        if (SetRegister(ADDR_DAC_CODE + i, FULL_REGISTER_MASK, code, &readback) > 0) continue;
+        ++failed;
+        if (stopOnFailure) break;
+    }
+    return failed;
+}
 
+int CalculateDacCoefficients(int selector, float control1, float control2, const float measured1[],
+                             const float measured2[]) {
+    int first = 0, count = 0;
+    if (!DacChannelSpan(selector, &first, &count)) return DAC_CALCULATION_BAD_SELECTOR;
     // A voltage beyond the span set the output to the span's end, so the line
     // must go through the end, not through what was typed.
-    const float control1 = LimitControlVoltage(typed1);
-    const float control2 = LimitControlVoltage(typed2);
-    if (control1 == control2) {
-        MessagePopup("Set voltage error",
-                     "Control voltage1 and Control voltage mustn't be the same!");
-        return -1;
-    }
-
-    float l_fMeasuredVoltage1[CHANNEL_COUNT] = {};
-    float l_fMeasuredVoltage2[CHANNEL_COUNT] = {};
+    const float limited1 = LimitControlVoltage(control1);
+    const float limited2 = LimitControlVoltage(control2);
+    if (limited1 == limited2) return DAC_CALCULATION_SAME_VOLTAGES;
     for (int i = first; i < first + count; ++i) {
-        GetCtrlVal(g_hmainPanel, g_iCidDac_volt1_box[i], &l_fMeasuredVoltage1[i]);
-        GetCtrlVal(g_hmainPanel, g_iCidDac_volt2_box[i], &l_fMeasuredVoltage2[i]);
-        g_fDacCoefGain[i] =
-            DacGainCoefficient(control1, control2, l_fMeasuredVoltage1[i], l_fMeasuredVoltage2[i]);
-        g_fDacCoefOffset[i] =
-            OffsetCoefficient(g_fDacCoefGain[i], control1, l_fMeasuredVoltage1[i]);
+        g_fDacCoefGain[i] = DacGainCoefficient(limited1, limited2, measured1[i], measured2[i]);
+        g_fDacCoefOffset[i] = OffsetCoefficient(g_fDacCoefGain[i], limited1, measured1[i]);
     }
-
     const bool written =
         WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
                                &g_fDacCoefGain[first], &g_fDacCoefOffset[first]);
@@ -84,6 +68,47 @@ int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int i = first; i < first + count; ++i)
         LogCoefficientLine(i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
+    return written ? DAC_CALCULATION_WRITTEN : DAC_CALCULATION_NOT_WRITTEN;
+}
+
+int SetDacCalibratedOutput(int selector, float volts) {
+    int first = 0, count = 0;
+    if (!DacChannelSpan(selector, &first, &count)) return -1;
+    float l_fControlVoltage[CHANNEL_COUNT];
+    for (float& setPoint : l_fControlVoltage) setPoint = LimitSetPoint(volts);
+    return SetBlock(ADDR_DAC_SETPOINT + first, count, &l_fControlVoltage[first]);
+}
+
+int Set_Voltage1_cb(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT && ConnectedOrWarn())
+        DriveDacOutputs(panelChannel(PANEL_DAC_CHANNEL), panelVolts(PANEL_DAC_CONTROL_VOLTAGE1), 0);
+    return 0;
+}
+
+int Set_Voltage2_cb(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT && ConnectedOrWarn())
+        DriveDacOutputs(panelChannel(PANEL_DAC_CHANNEL), panelVolts(PANEL_DAC_CONTROL_VOLTAGE2), 0);
+    return 0;
+}
+
+int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
+    const int ch = panelChannel(PANEL_DAC_CHANNEL);
+    int first = 0, count = 0;
+    if (!DacChannelSpan(ch, &first, &count)) return 0;
+    float l_fMeasuredVoltage1[CHANNEL_COUNT] = {};
+    float l_fMeasuredVoltage2[CHANNEL_COUNT] = {};
+    for (int i = first; i < first + count; ++i) {
+        l_fMeasuredVoltage1[i] = panelVolts(g_iCidDac_volt1_box[i]);
+        l_fMeasuredVoltage2[i] = panelVolts(g_iCidDac_volt2_box[i]);
+    }
+    if (CalculateDacCoefficients(ch, panelVolts(PANEL_DAC_CONTROL_VOLTAGE1),
+                                 panelVolts(PANEL_DAC_CONTROL_VOLTAGE2), l_fMeasuredVoltage1,
+                                 l_fMeasuredVoltage2) == DAC_CALCULATION_SAME_VOLTAGES) {
+        MessagePopup("Set voltage error",
+                     "Control voltage1 and Control voltage mustn't be the same!");
+        return -1;
+    }
     return 0;
 }
 
@@ -99,15 +124,8 @@ int Display_DacCoef_cb(int, int, int event, void*, int, int) {
 }
 
 int Set_Dac_Calibrated_Output_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
-    int ch = 0;
-    float volts = 0.0f;
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_OUTPUT_CHANNEL, &ch);
-    GetCtrlVal(g_hmainPanel, PANEL_DAC_OUTPUT_VOLTAGE, &volts);
-    int first = 0, count = 0;
-    if (!DacChannelSpan(ch, &first, &count)) return 0;
-    float l_fControlVoltage[CHANNEL_COUNT];
-    for (float& setPoint : l_fControlVoltage) setPoint = LimitSetPoint(volts);
-    SetBlock(ADDR_DAC_SETPOINT + first, count, &l_fControlVoltage[first]);
+    if (event == EVENT_COMMIT && ConnectedOrWarn())
+        SetDacCalibratedOutput(panelChannel(PANEL_DAC_OUTPUT_CHANNEL),
+                               panelVolts(PANEL_DAC_OUTPUT_VOLTAGE));
     return 0;
 }

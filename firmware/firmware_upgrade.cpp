@@ -27,8 +27,8 @@ struct FileCloser {
 };
 using HexFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Tells the operator why the file's contents cannot be sent. Returns -1.
-int contentsRefused(HexReadResult result, const HexImage& image) {
+// Tells the operator why the file's contents cannot be sent.
+void contentsRefused(HexReadResult result, const HexImage& image) {
     if (result == HEX_READ_TOO_LARGE) {
         char message[DISP_STR_SIZE];
         std::snprintf(message, sizeof message,
@@ -42,7 +42,6 @@ int contentsRefused(HexReadResult result, const HexImage& image) {
     } else {
         MessagePopup("Warning message", "PICFirmwareUpgrade: no data to send in the file");
     }
-    return -1;
 }
 
 // A file without an end-of-file record is most often one cut short, and flashing part of a
@@ -67,6 +66,44 @@ TransferResult sendToBootloader(const unsigned char* data, const HexImage& image
 
 }  // namespace
 
+FirmwareUpgradeResult UpgradeFirmwareFile(const char* path) {
+    HexFile file(std::fopen(path, "r"));
+    if (!file) {
+        MessagePopup("Error", "PICFirmwareUpgrade: open file error");
+        return UPGRADE_FILE_REFUSED;
+    }
+    LogToWindow("Starting Firmware Upgrade");
+    ProcessSystemEvents();
+
+    // Each upgrade has its own buffer: one started from the events processed during another
+    // reads its file before the busy check refuses it, and must not overwrite the data
+    // still being sent.
+    std::vector<unsigned char> l_uchChar_array(HEX_BUFFER_SIZE);
+    HexImage image;
+    const HexReadResult read =
+        ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &image);
+    if (read != HEX_READ_OK || image.count == 0) {
+        contentsRefused(read, image);
+        return UPGRADE_FILE_REFUSED;
+    }
+    if (!image.endOfFile && incompleteFileConfirmed() != 1) return UPGRADE_FILE_REFUSED;
+
+    if (BusyRefused()) return UPGRADE_BUSY;
+    g_iBusy = 1;
+    BeginUpgradeSession();
+    const TransferResult result = sendToBootloader(l_uchChar_array.data(), image);
+    EndUpgradeSession();
+    g_iBusy = 0;
+    file.reset();
+    if (result == TRANSFER_CANCELLED) {
+        MessagePopup("Warning message",
+                     "Firmware upgrade cancelled. The board stays in its bootloader and can be "
+                     "upgraded again.");
+        return UPGRADE_CANCELLED;
+    }
+    return result == TRANSFER_DONE ? UPGRADE_DONE : UPGRADE_FAILED;
+}
+
 int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
 
@@ -81,35 +118,6 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     // Remembering is a convenience: a settings file that cannot be written
     // must not stop the upgrade.
     SaveSetting(kLastFolderKey, std::filesystem::path(path).parent_path().c_str());
-    HexFile file(std::fopen(path, "r"));
-    if (!file) {
-        MessagePopup("Error", "PICFirmwareUpgrade: open file error");
-        return -1;
-    }
-    LogToWindow("Starting Firmware Upgrade");
-    ProcessSystemEvents();
-
-    // Each upgrade has its own buffer: one started from the events processed during another
-    // reads its file before the busy check refuses it, and must not overwrite the data
-    // still being sent.
-    std::vector<unsigned char> l_uchChar_array(HEX_BUFFER_SIZE);
-    HexImage image;
-    const HexReadResult read =
-        ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &image);
-    if (read != HEX_READ_OK || image.count == 0) return contentsRefused(read, image);
-    if (!image.endOfFile && incompleteFileConfirmed() != 1) return -1;
-
-    if (BusyRefused()) return -1;
-    g_iBusy = 1;
-    BeginUpgradeSession();
-    const TransferResult result = sendToBootloader(l_uchChar_array.data(), image);
-    EndUpgradeSession();
-    g_iBusy = 0;
-    file.reset();
-    if (result == TRANSFER_CANCELLED) {
-        MessagePopup("Warning message",
-                     "Firmware upgrade cancelled. The board stays in its bootloader and can be "
-                     "upgraded again.");
-    }
-    return 0;
+    const FirmwareUpgradeResult result = UpgradeFirmwareFile(path);
+    return result == UPGRADE_FILE_REFUSED || result == UPGRADE_BUSY ? -1 : 0;
 }

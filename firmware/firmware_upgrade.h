@@ -1,6 +1,18 @@
 #pragma once
 // Re-flashing the board from a HEX file through its bootloader, which must already be running.
 
+// How an upgrade of a chosen file ended.
+enum FirmwareUpgradeResult {
+    UPGRADE_DONE = 0,          // every record acknowledged, "Data successfully sent"
+    UPGRADE_FILE_REFUSED = 1,  // steps 2 to 4 below: nothing sent, the popup said why
+    UPGRADE_BUSY = 2,          // step 5: nothing sent
+    UPGRADE_FAILED = 3,        // no bootloader, or the transfer stopped: reported by step 6
+    UPGRADE_CANCELLED = 4,     // CancelFirmwareUpgrade during the transfer
+};
+
+// Steps 2 to 6 below for the file at path, for the button and the command line alike.
+FirmwareUpgradeResult UpgradeFirmwareFile(const char* path);
+
 // The "Upgrade firmware..." button. On the commit event it runs the whole upgrade before it
 // returns; other events do nothing and return 0.
 // 1. Asks for the file ("Load HEX file", "*.hex"); none chosen: popup "Error"

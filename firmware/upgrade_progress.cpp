@@ -17,11 +17,13 @@ constexpr int kProgressTextSize = 64;
 
 struct UpgradeProgress {
     int sent = 0;
+    int records = 0;
     int line = -1;  // the monitor's progress line
     char text[kProgressTextSize] = "";
     double lastEvents = 0;
 };
 UpgradeProgress g_progress;
+UpgradeProgressSink g_progressSink = nullptr;
 
 // Whether the progress line still holds what was last written to it: "Clear monitor" during
 // the transfer empties the monitor, and the lines logged after it may reach that index again.
@@ -47,6 +49,7 @@ void showProgressLine(int nextLine) {
 
 void StartUpgradeProgress(int records) {
     g_progress = UpgradeProgress{};
+    g_progress.records = records;
     // An empty range would turn the bar into a busy indicator.
     SetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, std::max(records, 1));
     ShowUpgradeProgress();
@@ -68,5 +71,12 @@ void KeepUpgradeResponsive(void) {
 }
 
 void ShowUpgradeProgress(void) {
-    SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, g_progress.sent);
+    if (g_progressSink)
+        g_progressSink(g_progress.sent, g_progress.records);
+    else
+        SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, g_progress.sent);
+}
+
+void SetUpgradeProgressSink(UpgradeProgressSink sink) {
+    g_progressSink = sink;
 }

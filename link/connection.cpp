@@ -25,6 +25,7 @@ constexpr int kStopBits = 1;
 constexpr int kQueueSize = 512;
 constexpr double kPortTimeoutSeconds = 2.0;
 constexpr int kHandshakeOff = 0;
+constexpr int kDrainLimitTicks = 2;
 
 constexpr int kPathSize = 256;
 constexpr int kReasonSize = 128;
@@ -91,8 +92,22 @@ int LinkDeviceLost(void) {
     return 1;
 }
 
+void InitLinkState(void) {
+    g_iBusy = 0;
+    g_iConnection_status = 0;
+    g_iTimer_cnt = 0;
+    g_iTimeout_val = kDrainLimitTicks;
+    ResetLineGuard();
+}
+
 int OpenLink(void) {
-    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &g_iCom_port_num);
+    int port = 0;
+    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
+    return OpenLinkOn(port, 1) == 1 ? 1 : 0;
+}
+
+int OpenLinkOn(int port, int speedTest) {
+    g_iCom_port_num = port;
     DisableBreakOnLibraryErrors();
     int opened = OpenComConfig(g_iCom_port_num, "", kBaudRate, kParityNone, kDataBits, kStopBits,
                                kQueueSize, kQueueSize);
@@ -101,7 +116,7 @@ int OpenLink(void) {
         std::sprintf(disp_str, "FAILURE: Connection to COM%i port failed!", g_iCom_port_num);
         LogToWindow(disp_str);
         LogOpenFailureReason(g_iCom_port_num, opened);
-        return 0;
+        return LINK_OPEN_FAILED;
     }
     if (SetComTime(g_iCom_port_num, kPortTimeoutSeconds) < 0)
         LogToWindow("WARNING: Could not change timeout");
@@ -112,7 +127,7 @@ int OpenLink(void) {
     std::sprintf(disp_str, "Connected to COM%d", g_iCom_port_num);
     LogToWindow(disp_str);
     g_iConnection_status = 1;
-    RunSpeedTest();
+    if (speedTest) RunSpeedTest();
     SetWaitCursor(0);
     // The events the speed test processed may have taken the link down: the
     // device vanished, or the operator pressed Disconnect.

@@ -11,12 +11,22 @@ extern int g_iTimer_cnt;
 // Output-drain limit of a transaction, in timer ticks (2).
 extern int g_iTimeout_val;
 
-// Opens the port PANEL_COM_PORT names with the board's settings and runs the
-// speed test: logs "Connected to COM<n>" and marks the link connected. Returns
-// 1 when the link is still up after the speed test (whose events may have
-// taken it down), 0 otherwise. A port that does not open logs "FAILURE:
-// Connection to COM<n> port failed!" and a line with its device, the system's
-// reason and the fix, and leaves the link down.
+// The link's start-up state: not busy, not connected, tick counter 0, drain
+// limit 2 ticks, the line trusted.
+void InitLinkState(void);
+
+// Opens COM port `port` with the board's settings: logs "Connected to
+// COM<n>", marks the link connected and, when speedTest is nonzero, runs the
+// speed test. Returns 1 when the link is still up afterwards (the speed
+// test's events may have taken it down), 0 when it went down, LINK_OPEN_FAILED
+// when the port did not open: then "FAILURE: Connection to COM<n> port
+// failed!" and a line with its device, the system's reason and the fix are
+// logged, and the link stays down.
+enum { LINK_OPEN_FAILED = -1 };
+int OpenLinkOn(int port, int speedTest);
+
+// OpenLinkOn the port PANEL_COM_PORT names, with the speed test. Returns 1
+// when the link is up, else 0.
 int OpenLink(void);
 
 // Takes the link down: marks it not connected, closes the port (which

@@ -5,7 +5,8 @@
 extern int g_iSpeedCounter;
 
 // Sets the timer to 0.25 s, counts polls of the input queue until two ticks
-// have passed, stores the count in g_iSpeedCounter and returns it.
+// have passed (delivered by the event loop, or counted from the clock where
+// there is none), stores the count in g_iSpeedCounter and returns it.
 int RunSpeedTest(void);
 
 // Seconds one input-queue poll took in the last speed test; 0 before the first.

@@ -1,5 +1,6 @@
 #include "link/transaction.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "link/connection.h"
@@ -16,6 +17,7 @@ int g_iBusy;
 namespace {
 
 constexpr int kInputWaitFactor = 6;  // polls allowed, in speed-test windows
+double g_fixedReceiveWait = 0;       // seconds; 0 counts polls
 
 struct StatusMessage {
     unsigned int bit;
@@ -68,7 +70,12 @@ int receiveFailure(const char* format, double waitStart) {
 
 }  // namespace
 
+void SetReceiveWaitSeconds(double seconds) {
+    g_fixedReceiveWait = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
 double FullReceiveWaitSeconds(void) {
+    if (g_fixedReceiveWait > 0) return g_fixedReceiveWait;
     return kInputWaitFactor * static_cast<double>(g_iSpeedCounter) * SpeedTestSecondsPerPoll();
 }
 
@@ -122,13 +129,16 @@ int GetSerialResponse(int expectedBytes) {
     }
     const double waitStart = Timer();
     const long long limit = static_cast<long long>(kInputWaitFactor) * g_iSpeedCounter;
+    const bool timed = g_fixedReceiveWait > 0;
+    const Deadline deadline = DeadlineAfter(g_fixedReceiveWait);
     long long polls = 0;
     for (;;) {
         int queued = GetInQLen(g_iCom_port_num);
         // A vanished device will send nothing more: no point in waiting.
         if (queued < 0)
             return receiveFailed(waitStart, portFailed("ERROR on %d: Failed to read input queue"));
-        if (polls > limit) return receiveFailure("ERROR on %d: Timed out on GetInQLen", waitStart);
+        if (timed ? DeadlinePassed(deadline) != 0 : polls > limit)
+            return receiveFailure("ERROR on %d: Timed out on GetInQLen", waitStart);
         ++polls;
         if (queued >= expectedBytes) break;
     }

@@ -22,12 +22,19 @@ int SendSerialMsg(unsigned int* words, int count);
 
 // Waits for expectedBytes (a multiple of 4, at most FRAME_MAX_BYTES), reads
 // them into g_uiRx_word_buf in host order, logs them as "RX: " lines and
-// checks status, word count and checksum. Returns 1, or -1 on any failure
+// checks status, word count and checksum; waits 6 speed-test windows of
+// polls, or the fixed wait (SetReceiveWaitSeconds). Returns 1, or -1 on any failure
 // (logged), after which the line is unsettled until the next send; clears
 // g_iBusy either way. A vanished device ends the wait at once and takes the
 // link down.
 int GetSerialResponse(int expectedBytes);
 
-// How long a receive wait lasts before it gives up, at the polling rate the
-// last speed test measured; 0 before the first speed test.
+// How long a receive wait lasts before it gives up: the fixed wait when one is
+// set, else at the polling rate the last speed test measured (0 before the
+// first speed test).
 double FullReceiveWaitSeconds(void);
+
+// Makes every receive wait last `seconds` on the clock instead of the polls
+// the speed test counted, for a program that runs one command without a speed
+// test (the command line companion). 0, the default, returns to the polls.
+void SetReceiveWaitSeconds(double seconds);

@@ -12,13 +12,23 @@ char disp_str[DISP_STR_SIZE];
 int g_iSerial_comm_cnt;
 
 namespace {
+LogSink g_logSink = nullptr;
 constexpr int kPrefixLength = 4;
 constexpr int kIndentLength = 7;
 constexpr int kDigitsPerWord = 8;
 constexpr int kLineBufferSize = 256;
 }  // namespace
 
+void SetLogSink(LogSink sink) {
+    g_logSink = sink;
+}
+
 int LogToWindow(const char* text) {
+    if (g_logSink) {
+        g_logSink(text);
+        g_iSerial_comm_cnt++;
+        return 0;
+    }
     InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, text);
     int newest = g_iSerial_comm_cnt;
     g_iSerial_comm_cnt++;

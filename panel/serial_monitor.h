@@ -8,8 +8,15 @@ extern char disp_str[DISP_STR_SIZE];
 // Lines appended since start-up or the last clear; the next line's index.
 extern int g_iSerial_comm_cnt;
 
-// Appends text as the monitor's new last line and scrolls it into view. Returns 0.
+// Appends text as the monitor's new last line and scrolls it into view, or,
+// while a log sink is installed, hands it to the sink instead; either way the
+// line is counted. Returns 0.
 int LogToWindow(const char* text);
+
+// Where the lines go in a program without the panel (the command line
+// companion): null, the default, logs into PANEL_SERIAL_WINDOW.
+using LogSink = void (*)(const char* line);
+void SetLogSink(LogSink sink);
 
 // Logs count words, one line each: the 4-character prefix then 8 upper-case
 // hex digits for the first, 7 spaces then the digits for the others. Nothing
