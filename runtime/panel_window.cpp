@@ -57,8 +57,7 @@ void PanelWindow::fitInto(const QRect& available) {
     const bool tooNarrow = wholePanelWindowSize(false).width() > room.width();
     QSize size = wholePanelWindowSize(tooNarrow).boundedTo(room);
     resize(size);
-    move(available.x() + (available.width() - kDecorationWidth - size.width()) / 2,
-         available.y());
+    move(available.x() + (available.width() - kDecorationWidth - size.width()) / 2, available.y());
     layOutPanel();
 }
 

@@ -43,10 +43,10 @@ class PanelWindow : public QScrollArea {
     QPointer<QWidget> panel_;
     QSize panelHome_;
     int bottomMargin_ = 0;
-    int shrinkLimit_ = 0;                 // the most the stretch control may lose
-    std::vector<Moving> stretching_;      // the stretch control and the boxes holding it
-    std::vector<Moving> belowStretch_;    // moved down by as much as the control grows
-    QRect available_;  // the area the window was last fitted into
+    int shrinkLimit_ = 0;               // the most the stretch control may lose
+    std::vector<Moving> stretching_;    // the stretch control and the boxes holding it
+    std::vector<Moving> belowStretch_;  // moved down by as much as the control grows
+    QRect available_;                   // the area the window was last fitted into
     bool fitted_ = false;
 };
 
