@@ -29,9 +29,7 @@ int Connect(void) {
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
 
     unsigned int version = 0;
-    if (GetRegister(ADDR_FIRMWARE_VERSION, &version) > 0) {
-        std::sprintf(disp_str, "Firmware version is 0x%.4X", version);
-        LogToWindow(disp_str);
+    if (ReadFirmwareVersion(&version) > 0) {
         Temperature_meas_cb(1, PANEL_TEMPERATURE_MEAS, EVENT_COMMIT, nullptr, 0, 0);
     } else {
         LogToWindow("Hardware is not responding");

@@ -6,6 +6,7 @@
 #include "link/frame.h"
 #include "link/transaction.h"
 #include "panel/serial_monitor.h"
+#include "registers/address_map.h"
 #include "registers/request.h"
 
 namespace {
@@ -38,5 +39,13 @@ int SetRegister(int address, int mask, int value, unsigned int* readback) {
     const int result = RunRequest(kSetWords, kResponseBytes, kRegisterLines, &receiveFailed);
     if (result == 1) *readback = g_uiRx_word_buf[1] >> 16;
     if (receiveFailed) *readback = 0;
+    return result;
+}
+
+int ReadFirmwareVersion(unsigned int* version) {
+    const int result = GetRegister(ADDR_FIRMWARE_VERSION, version);
+    if (result <= 0) return result;
+    std::sprintf(disp_str, "Firmware version is 0x%.4X", *version);
+    LogToWindow(disp_str);
     return result;
 }

@@ -12,5 +12,9 @@ int GetRegister(int address, unsigned int* value);
 // written only on success (the value) or after a receive failure (0).
 int SetRegister(int address, int mask, int value, unsigned int* readback);
 
+// Reads the firmware version register and logs "Firmware version is 0x<hhhh>".
+// Returns GetRegister's result; only on 1 is the line logged.
+int ReadFirmwareVersion(unsigned int* version);
+
 // Result of a register or block routine called while not connected.
 enum { LINK_NOT_CONNECTED = -4 };

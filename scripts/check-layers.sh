@@ -3,13 +3,13 @@
 # to a sibling, when a folder other than runtime/ includes Qt or the terminal
 # headers, or when a system folder includes the engine's internals. Layers,
 # lowest first: runtime, panel, link, registers and firmware, measure and
-# calibration, app. The virtual board includes none of them.
+# calibration, app and (beside it) cli. The virtual board includes none of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A rank=([runtime]=0 [panel]=1 [link]=2 [registers]=3 [firmware]=3 [measure]=4
-                 [calibration]=4 [app]=5)
-public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices)\.h$'
+                 [calibration]=4 [app]=5 [cli]=5)
+public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices|popup_handler)\.h$'
 bad=0
 complain() {
     echo "$1:$2: $3"
@@ -39,7 +39,7 @@ while IFS= read -r file; do
             complain "$file" "$line" "$folder/ may not include $header (a layer above or beside it)"
         fi
     done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include' "$file" || true)
-done < <(git ls-files '*.cpp' '*.h' | grep -E '^(runtime|panel|link|registers|firmware|measure|calibration|app|boardsim)/')
+done < <(git ls-files '*.cpp' '*.h' | grep -E '^(runtime|panel|link|registers|firmware|measure|calibration|app|cli|boardsim)/')
 
 [ "$bad" -eq 0 ] && echo "layers: every include points down"
 exit "$bad"

@@ -1,0 +1,81 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "registers/panel_numbers.h"
+
+namespace cli {
+namespace {
+
+constexpr int kHex = 16;
+constexpr int kDecimal = 10;
+constexpr int kReasonSize = 96;
+
+bool refused(const std::string& what, const std::string& text, const std::string& why,
+             Result* result) {
+    result->fail(EXIT_USAGE, what + " \"" + text + "\" refused: " + why);
+    return false;
+}
+
+}  // namespace
+
+bool HexArgument(const std::string& text, const char* what, unsigned int largest,
+                 unsigned int* value, Result* result) {
+    const int read = ReadUnsignedText(text.c_str(), kHex, largest, value);
+    if (read == NUMBER_TEXT_OK) return true;
+    char reason[kReasonSize];
+    DescribeRefusal(read, kHex, largest, reason, sizeof reason);
+    return refused(what, text, reason, result);
+}
+
+bool DecimalArgument(const std::string& text, const char* what, int lowest, int highest, int* value,
+                     Result* result) {
+    int number = 0;
+    auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (problem != std::errc() || end != text.data() + text.size() || text.empty())
+        return refused(what, text, "not a decimal number", result);
+    if (number < lowest || number > highest)
+        return refused(what, text,
+                       "not " + std::to_string(lowest) + " to " + std::to_string(highest), result);
+    *value = number;
+    return true;
+}
+
+bool VoltsArgument(const std::string& text, const char* what, double lowest, double highest,
+                   float* volts, Result* result) {
+    std::string pointed = text;
+    for (char& c : pointed)
+        if (c == ',') c = '.';
+    double number = 0;
+    const char* first = pointed.data();
+    if (!pointed.empty() && pointed[0] == '+') ++first;
+    auto [end, problem] = std::from_chars(first, pointed.data() + pointed.size(), number);
+    if (problem != std::errc() || end != pointed.data() + pointed.size() || pointed.empty() ||
+        !std::isfinite(number))
+        return refused(what, text, "not a number of volts", result);
+    if (number < lowest || number > highest) {
+        char range[kReasonSize];
+        std::snprintf(range, sizeof range, "outside %g to %g V", lowest, highest);
+        return refused(what, text, range, result);
+    }
+    *volts = static_cast<float>(number);
+    return true;
+}
+
+bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Result* result) {
+    if (!asFloat) return HexArgument(text, "word", 0xFFFFFFFFu, word, result);
+    const int read = ReadFloatText(text.c_str(), word);
+    return read == NUMBER_TEXT_OK || refused("word", text, FloatRefusalReason(read), result);
+}
+
+bool WordCount(const Options& options, int fewest, int most, Result* result) {
+    const int given = static_cast<int>(options.args.size());
+    if (given >= fewest && (most < 0 || given <= most)) return true;
+    result->fail(EXIT_USAGE, options.command + ": " + std::to_string(given) +
+                                 " arguments given; see tarvikctl --help");
+    return false;
+}
+
+}  // namespace cli

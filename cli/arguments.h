@@ -1,0 +1,28 @@
+#pragma once
+// The commands' words read as numbers, every one whole or refused, with the
+// console's own reading of number texts. A refusal fills *result with
+// EXIT_USAGE and the reason, before anything is sent.
+
+#include <string>
+
+#include "cli/options.h"
+#include "cli/report.h"
+
+namespace cli {
+
+// Hexadecimal (0x optional) of at most largest.
+bool HexArgument(const std::string& text, const char* what, unsigned int largest,
+                 unsigned int* value, Result* result);
+// Decimal from lowest to highest.
+bool DecimalArgument(const std::string& text, const char* what, int lowest, int highest, int* value,
+                     Result* result);
+// A voltage from lowest to highest volts; a comma may stand for the point.
+bool VoltsArgument(const std::string& text, const char* what, double lowest, double highest,
+                   float* volts, Result* result);
+// A 32-bit word: hexadecimal, or with asFloat a finite float's bit pattern.
+bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Result* result);
+
+// Checks that the command got from fewest to most words (most < 0: no limit).
+bool WordCount(const Options& options, int fewest, int most, Result* result);
+
+}  // namespace cli

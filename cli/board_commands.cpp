@@ -1,0 +1,242 @@
+// The commands that read and write the board once: as the console's buttons
+// do, through the same routines.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "calibration/coefficient_transfer.h"
+#include "calibration/dac_calibration.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "link/frame.h"
+#include "link/transaction.h"
+#include "measure/measurements.h"
+#include "panel/panel.h"
+#include "registers/address_map.h"
+#include "registers/block_access.h"
+#include "registers/block_panel.h"
+#include "registers/register_access.h"
+#include "runtime/rs232.h"
+#include "runtime/serial_devices.h"
+
+namespace cli {
+namespace {
+
+constexpr unsigned int kRegisterField = 0xFFFF;
+constexpr unsigned int kWordField = 0xFFFFFFFFu;
+constexpr int kTextSize = 64;
+// The console's ranges for the calibrated output.
+constexpr double kSetPointLowest = -32.5;
+constexpr double kSetPointHighest = 32.5;
+
+std::string hex16(unsigned int value) {
+    char text[kTextSize];
+    std::snprintf(text, sizeof text, "0x%.4X", value);
+    return text;
+}
+
+std::string wordText(unsigned int word, bool asFloat) {
+    char text[kTextSize];
+    if (asFloat)
+        std::snprintf(text, sizeof text, "%.7g", static_cast<double>(WordToFloat(word)));
+    else
+        std::snprintf(text, sizeof text, "0x%.8X", word);
+    return text;
+}
+
+std::string wordJson(unsigned int word, bool asFloat) {
+    return asFloat ? JsonNumber(WordToFloat(word)) : JsonInteger(word);
+}
+
+}  // namespace
+
+int RunInfo(const Options& options, Result* result) {
+    if (!WordCount(options, 0, 0, result)) return result->status;
+    if (OpenBoardLink(options, true, result) != EXIT_OK) return result->status;
+    char device[kTextSize * 4] = "";
+    GetComPortDevice(options.port, device, sizeof device);
+    result->field("port", JsonInteger(options.port));
+    result->field("device", JsonString(device));
+    result->field("receive_wait_seconds", JsonNumber(FullReceiveWaitSeconds()));
+    unsigned int version = 0;
+    if (ReadFirmwareVersion(&version) <= 0)
+        return BoardFailed(result, "Hardware is not responding");
+    result->lines.push_back(LastLoggedLine());
+    result->field("firmware_version", JsonInteger(version));
+    float celsius = 0;
+    if (!ReadBoardTemperature(&celsius)) return BoardFailed(result, "temperature read failed");
+    result->lines.push_back(LastLoggedLine());
+    result->field("temperature", JsonNumber(celsius));
+    return EXIT_OK;
+}
+
+int RunRead(const Options& options, Result* result) {
+    unsigned int address = 0;
+    if (!WordCount(options, 1, 1, result) ||
+        !HexArgument(options.args[0], "address", kRegisterField, &address, result))
+        return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    unsigned int value = 0;
+    if (GetRegister(static_cast<int>(address), &value) <= 0)
+        return BoardFailed(result, "read of " + hex16(address) + " failed");
+    result->lines.push_back(hex16(value));
+    result->field("address", JsonInteger(address));
+    result->field("value", JsonInteger(value));
+    return EXIT_OK;
+}
+
+int RunWrite(const Options& options, Result* result) {
+    unsigned int address = 0, value = 0, mask = kRegisterField;
+    if (!WordCount(options, 2, 3, result) ||
+        !HexArgument(options.args[0], "address", kRegisterField, &address, result) ||
+        !HexArgument(options.args[1], "value", kRegisterField, &value, result) ||
+        (options.args.size() == 3 &&
+         !HexArgument(options.args[2], "mask", kRegisterField, &mask, result)))
+        return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    unsigned int readback = 0;
+    if (SetRegister(static_cast<int>(address), static_cast<int>(mask), static_cast<int>(value),
+                    &readback) <= 0)
+        return BoardFailed(result, "write to " + hex16(address) + " failed");
+    const bool matches = ((readback ^ value) & mask) == 0;
+    result->lines.push_back(hex16(readback));
+    result->field("address", JsonInteger(address));
+    result->field("value", JsonInteger(value));
+    result->field("mask", JsonInteger(mask));
+    result->field("readback", JsonInteger(readback));
+    result->field("matches", matches ? "true" : "false");
+    if (!matches)
+        return result->fail(EXIT_BOARD, "read back " + hex16(readback) + " where " + hex16(value) +
+                                            " was written under mask " + hex16(mask));
+    return EXIT_OK;
+}
+
+int RunBlockRead(const Options& options, Result* result) {
+    unsigned int address = 0;
+    int count = 0;
+    if (!WordCount(options, 2, 2, result) ||
+        !HexArgument(options.args[0], "address", kRegisterField, &address, result) ||
+        !DecimalArgument(options.args[1], "count", 1, BLOCK_MAX_WORDS, &count, result))
+        return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    std::vector<unsigned int> words(static_cast<size_t>(count));
+    if (GetBlock(static_cast<int>(address), count, words.data()) <= 0)
+        return BoardFailed(result, "block read at " + hex16(address) + " failed");
+    std::vector<std::string> values;
+    for (unsigned int word : words) {
+        result->lines.push_back(wordText(word, options.floats));
+        values.push_back(wordJson(word, options.floats));
+    }
+    result->field("address", JsonInteger(address));
+    result->field("count", JsonInteger(count));
+    result->field(options.floats ? "floats" : "words", JsonArray(values));
+    return EXIT_OK;
+}
+
+int RunBlockWrite(const Options& options, Result* result) {
+    unsigned int address = 0;
+    if (!WordCount(options, 2, BLOCK_WRITE_BUFFER_WORDS + 1, result) ||
+        !HexArgument(options.args[0], "address", kRegisterField, &address, result))
+        return result->status;
+    std::vector<unsigned int> words;
+    for (size_t i = 1; i < options.args.size(); ++i) {
+        unsigned int word = 0;
+        if (!WordArgument(options.args[i], options.floats, &word, result)) return result->status;
+        words.push_back(word);
+    }
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    const int count = static_cast<int>(words.size());
+    if (SetBlock(static_cast<int>(address), count, words.data()) <= 0)
+        return BoardFailed(result, "block write at " + hex16(address) + " failed");
+    result->field("address", JsonInteger(address));
+    result->field("count", JsonInteger(count));
+    return EXIT_OK;
+}
+
+int RunTemperature(const Options& options, Result* result) {
+    if (!WordCount(options, 0, 0, result)) return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    float celsius = 0;
+    if (!ReadBoardTemperature(&celsius)) return BoardFailed(result, "temperature read failed");
+    result->lines.push_back(LastLoggedLine());
+    result->field("temperature", JsonNumber(celsius));
+    return EXIT_OK;
+}
+
+int RunCurrents(const Options& options, Result* result) {
+    if (!WordCount(options, 0, 0, result)) return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    float milliamps[CHANNEL_COUNT];
+    if (!ReadChannelCurrents(milliamps)) return BoardFailed(result, "currents read failed");
+    std::vector<std::string> values;
+    char line[kTextSize];
+    for (int k = 0; k < CHANNEL_COUNT; ++k) {
+        std::snprintf(line, sizeof line, "Channel%i: %0.3fmA", k + 1,
+                      static_cast<double>(milliamps[k]));
+        result->lines.push_back(line);
+        values.push_back(JsonNumber(milliamps[k]));
+    }
+    result->field("currents_mA", JsonArray(values));
+    return EXIT_OK;
+}
+
+void AddCoefficients(const float gains[], const float offsets[], int first, int count,
+                     Result* result) {
+    std::vector<std::string> channels;
+    char line[kTextSize * 2];
+    for (int i = first; i < first + count; ++i) {
+        std::snprintf(line, sizeof line, COEFFICIENT_LINE_FORMAT, i + 1,
+                      static_cast<double>(gains[i]), static_cast<double>(offsets[i]));
+        result->lines.push_back(line);
+        channels.push_back("{\"channel\":" + JsonInteger(i + 1) + ",\"gain\":" +
+                           JsonNumber(gains[i]) + ",\"offset\":" + JsonNumber(offsets[i]) + "}");
+    }
+    result->field("channels", JsonArray(channels));
+}
+
+int RunCoefficients(const Options& options, Result* result) {
+    if (!WordCount(options, 1, 1, result)) return result->status;
+    const std::string& kind = options.args[0];
+    if (kind != "dac" && kind != "adc")
+        return result->fail(EXIT_USAGE, "coefficients: say dac or adc, not '" + kind + "'");
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    const bool dac = kind == "dac";
+    float gains[CHANNEL_COUNT], offsets[CHANNEL_COUNT];
+    if (!ReadCoefficientBlocks(dac ? ADDR_DAC_GAIN : ADDR_ADC_GAIN,
+                               dac ? ADDR_DAC_OFFSET : ADDR_ADC_OFFSET, gains, offsets))
+        return BoardFailed(result, kind + " coefficients read failed");
+    result->field("kind", JsonString(kind));
+    AddCoefficients(gains, offsets, 0, CHANNEL_COUNT, result);
+    return EXIT_OK;
+}
+
+int RunSetOutput(const Options& options, Result* result) {
+    int channel = 0;
+    float volts = 0;
+    if (!WordCount(options, 2, 2, result) ||
+        !DecimalArgument(options.args[0], "channel", 0, CHANNEL_COUNT, &channel, result) ||
+        !VoltsArgument(options.args[1], "output voltage", kSetPointLowest, kSetPointHighest, &volts,
+                       result))
+        return result->status;
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    if (SetDacCalibratedOutput(channel, volts) <= 0)
+        return BoardFailed(result, "calibrated output not set");
+    result->field("channel", JsonInteger(channel));
+    result->field("volts", JsonNumber(volts));
+    return EXIT_OK;
+}
+
+int RunPorts(const Options& options, Result* result) {
+    if (!WordCount(options, 0, 0, result)) return result->status;
+    std::vector<std::string> ports;
+    for (const SerialDeviceEntry& entry : ListSerialDevices()) {
+        result->lines.push_back(entry.path);
+        ports.push_back("{\"path\":" + JsonString(entry.path) +
+                        ",\"kind\":" + JsonString(entry.kind) + "}");
+    }
+    result->field("ports", JsonArray(ports));
+    return EXIT_OK;
+}
+
+}  // namespace cli

@@ -1,0 +1,137 @@
+// calibrate dac|adc: the console's two-point calibration, with the meter's
+// readings and the operator's Enter taken from standard input.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "calibration/adc_calibration.h"
+#include "calibration/dac_calibration.h"
+#include "calibration/dac_code.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "panel/panel.h"
+
+namespace cli {
+namespace {
+
+// The console's ranges for meter readings and applied voltages.
+constexpr double kReadingLowest = -5.0;
+constexpr double kReadingHighest = 40.0;
+
+struct Span {
+    int selector = 0;  // 0 = all channels, else the channel number
+    int first = 0;
+    int count = CHANNEL_COUNT;
+};
+
+std::string channelsText(const Span& span) {
+    return span.selector == 0 ? "channels 1 to 16" : "channel " + std::to_string(span.selector);
+}
+
+void prompt(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// Reads one meter reading per channel of the span into readings[first..].
+bool readReadings(const Span& span, float readings[], Result* result) {
+    for (int i = span.first; i < span.first + span.count; ++i) {
+        std::string line;
+        if (!std::getline(std::cin, line)) {
+            result->fail(EXIT_USAGE, "standard input ended before the reading of channel " +
+                                         std::to_string(i + 1));
+            return false;
+        }
+        if (!VoltsArgument(line, "reading", kReadingLowest, kReadingHighest, &readings[i], result))
+            return false;
+    }
+    return true;
+}
+
+int calibrateDac(const Span& span, const float volts[2], Result* result) {
+    float readings[2][CHANNEL_COUNT] = {};
+    const bool ask = isatty(STDIN_FILENO) != 0;
+    for (int point = 0; point < 2; ++point) {
+        if (DriveDacOutputs(span.selector, volts[point], 1) != 0)
+            return BoardFailed(result, "DAC outputs not driven");
+        if (ask) {
+            char text[128];
+            std::snprintf(text, sizeof text,
+                          "Outputs at %.7g V: type the meter's reading of %s, one a line (V):",
+                          static_cast<double>(volts[point]), channelsText(span).c_str());
+            prompt(text);
+        }
+        if (!readReadings(span, readings[point], result)) return result->status;
+    }
+    const int calculated =
+        CalculateDacCoefficients(span.selector, volts[0], volts[1], readings[0], readings[1]);
+    AddCoefficients(g_fDacCoefGain, g_fDacCoefOffset, span.first, span.count, result);
+    if (calculated != DAC_CALCULATION_WRITTEN)
+        return BoardFailed(result, "the coefficients did not reach the board");
+    return EXIT_OK;
+}
+
+int calibrateAdc(const Span& span, const float volts[2], Result* result) {
+    int counts[2][CHANNEL_COUNT] = {};
+    float applied[2][CHANNEL_COUNT] = {};
+    for (int point = 0; point < 2; ++point) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Apply %.7g V to %s, then press Enter",
+                      static_cast<double>(volts[point]), channelsText(span).c_str());
+        prompt(text);
+        std::string line;
+        if (!std::getline(std::cin, line))
+            return result->fail(EXIT_USAGE, "standard input ended before point " +
+                                                std::to_string(point + 1) + " was applied");
+        for (int n = span.first; n < span.first + span.count; ++n) {
+            if (!ReadAdcChannelCount(n, &counts[point][n]))
+                return BoardFailed(result,
+                                   "ADC count of channel " + std::to_string(n + 1) + " not read");
+            applied[point][n] = volts[point];
+            LogAdcPoint(n, point + 1, counts[point][n], volts[point]);
+        }
+    }
+    const int written = CalculateAdcCoefficients(span.first, span.count, counts[0], counts[1],
+                                                 applied[0], applied[1]);
+    AddCoefficients(g_fAdcCoefGain, g_fAdcCoefOffset, span.first, span.count, result);
+    if (!written) return BoardFailed(result, "the coefficients did not reach the board");
+    for (int n = span.first; n < span.first + span.count; ++n)
+        if (counts[0][n] == counts[1][n])
+            return result->fail(
+                EXIT_BOARD, "channel " + std::to_string(n + 1) + ": both points gave count " +
+                                std::to_string(counts[0][n]) + "; it got the default coefficients");
+    return EXIT_OK;
+}
+
+}  // namespace
+
+int RunCalibrate(const Options& options, Result* result) {
+    if (!WordCount(options, 1, 1, result)) return result->status;
+    const std::string& kind = options.args[0];
+    if (kind != "dac" && kind != "adc")
+        return result->fail(EXIT_USAGE, "calibrate: say dac or adc, not '" + kind + "'");
+    if (!options.hasV1 || !options.hasV2)
+        return result->fail(EXIT_USAGE, "calibrate " + kind + " wants --v1 V and --v2 V");
+    const bool dac = kind == "dac";
+    const double lowest = dac ? 0.0 : kReadingLowest;
+    const double highest = dac ? DAC_FULL_SCALE_VOLTS : kReadingHighest;
+    float volts[2] = {};
+    Span span;
+    if (!VoltsArgument(options.v1, "--v1", lowest, highest, &volts[0], result) ||
+        !VoltsArgument(options.v2, "--v2", lowest, highest, &volts[1], result) ||
+        (options.hasChannel &&
+         !DecimalArgument(options.channel, "--channel", 1, CHANNEL_COUNT, &span.selector, result)))
+        return result->status;
+    if (span.selector != 0) span = {span.selector, span.selector - 1, 1};
+    // The DAC's line goes through the voltages it was really driven to.
+    const bool same =
+        dac ? LimitControlVoltage(volts[0]) == LimitControlVoltage(volts[1]) : volts[0] == volts[1];
+    if (same) return result->fail(EXIT_USAGE, "--v1 and --v2 must differ");
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    result->field("kind", JsonString(kind));
+    return dac ? calibrateDac(span, volts, result) : calibrateAdc(span, volts, result);
+}
+
+}  // namespace cli

@@ -1,0 +1,48 @@
+// tarvikctl: the console's commands from a command line, for scripts and CI
+// on real hardware. Made from the console's own routines; needs no display.
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/report.h"
+#include "cli/session.h"
+#include "runtime/rs232.h"
+#include "tarvik_version.h"
+
+int main(int, char* argv[]) {
+    cli::Options options;
+    std::string error;
+    if (!cli::ParseOptions(argv, &options, &error)) {
+        cli::Complain(error + "; see tarvikctl --help");
+        return cli::EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(cli::UsageText().c_str(), stdout);
+        return cli::EXIT_OK;
+    }
+    if (options.version) {
+        std::printf("tarvikctl %s\n", TARVIK_VERSION);
+        return cli::EXIT_OK;
+    }
+    const cli::CommandFunction run = cli::FindCommand(options.command);
+    if (!run) {
+        cli::Complain(options.command.empty()
+                          ? "no command given; see tarvikctl --help"
+                          : "unknown command '" + options.command + "'; see tarvikctl --help");
+        return cli::EXIT_USAGE;
+    }
+    if (options.floats && options.command != "block-read" && options.command != "block-write") {
+        cli::Complain("--float applies to block-read and block-write only");
+        return cli::EXIT_USAGE;
+    }
+    // The routines report failures in their own lines; the engine's lines would repeat them.
+    DisableBreakOnLibraryErrors();
+    cli::StartLogging(options.verbose);
+    cli::AnswerPopups("");
+    cli::Result result;
+    run(options, &result);
+    cli::PrintResult(options.command, result, options.json);
+    cli::CloseBoardLink();
+    return result.status;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The command line of tarvikctl: options anywhere among the command's words.
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit statuses, as the man page gives them.
+enum ExitStatus {
+    EXIT_OK = 0,
+    EXIT_BOARD = 1,          // the board answered with an error or did not answer
+    EXIT_USAGE = 2,          // bad usage, or an input refused before anything was sent
+    EXIT_PORT = 3,           // the port could not be opened
+    EXIT_INTERRUPTED = 130,  // Ctrl+C cancelled an upgrade
+};
+
+struct Options {
+    int port = 1;        // --port N
+    std::string device;  // --device PATH: overrides the port's mapping for this run
+    bool json = false;
+    bool verbose = false;
+    bool floats = false;  // --float
+    bool hasV1 = false, hasV2 = false, hasChannel = false;
+    std::string v1, v2, channel;  // --v1, --v2, --channel, as typed
+    bool help = false, version = false;
+    std::string command;
+    std::vector<std::string> args;  // the command's own words, options taken out
+};
+
+// Reads argv (NULL-terminated, argv[0] the program). Returns true with *out
+// filled; false with the reason in *error (for "tarvikctl: <error>").
+bool ParseOptions(char* argv[], Options* out, std::string* error);
+
+// The --help text.
+std::string UsageText();
+
+}  // namespace cli

@@ -1,0 +1,105 @@
+// upgrade FILE: the console's upgrade, its file check included, with the
+// progress on standard error and Ctrl+C as the Cancel button.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "firmware/firmware_upgrade.h"
+#include "firmware/upgrade_progress.h"
+#include "firmware/upgrade_session.h"
+
+namespace cli {
+namespace {
+
+constexpr int kBarWidth = 40;
+constexpr int kPercent = 100;
+constexpr int kPlainSteps = 10;  // without a terminal, a line every tenth of the records
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+struct Progress {
+    int sent = 0;
+    int records = 0;
+    int plainStep = -1;  // the last tenth reported
+    bool onTerminal = false;
+    bool barShown = false;
+};
+Progress g_progress;
+
+void onInterrupt(int) {
+    g_interrupted = 1;
+}
+
+void showProgress(int sent, int records) {
+    // The transfer looks at the request before its next line.
+    if (g_interrupted) CancelFirmwareUpgrade();
+    g_progress.sent = sent;
+    g_progress.records = records;
+    if (records <= 0) return;
+    if (g_progress.onTerminal) {
+        const int filled = static_cast<int>(static_cast<long long>(kBarWidth) * sent / records);
+        std::fprintf(stderr, "\r[%-*.*s] %3d%% line %d of %d", kBarWidth, filled,
+                     "########################################",
+                     static_cast<int>(static_cast<long long>(kPercent) * sent / records), sent,
+                     records);
+        g_progress.barShown = true;
+        return;
+    }
+    const int step = static_cast<int>(static_cast<long long>(kPlainSteps) * sent / records);
+    if (step == g_progress.plainStep) return;
+    g_progress.plainStep = step;
+    std::fprintf(stderr, "line %d of %d\n", sent, records);
+}
+
+void endProgressBar() {
+    if (g_progress.barShown) std::fprintf(stderr, "\n");
+}
+
+}  // namespace
+
+int RunUpgrade(const Options& options, Result* result) {
+    if (!WordCount(options, 1, 1, result)) return result->status;
+    const std::string& file = options.args[0];
+    AnswerPopups(file);
+    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+
+    g_progress = Progress{};
+    g_progress.onTerminal = isatty(STDERR_FILENO) != 0;
+    g_interrupted = 0;
+    SetUpgradeProgressSink(showProgress);
+    struct sigaction cancel = {}, previous = {};
+    cancel.sa_handler = onInterrupt;
+    sigemptyset(&cancel.sa_mask);
+    sigaction(SIGINT, &cancel, &previous);
+    const FirmwareUpgradeResult upgraded = UpgradeFirmwareFile(file.c_str());
+    sigaction(SIGINT, &previous, nullptr);
+    SetUpgradeProgressSink(nullptr);
+    endProgressBar();
+
+    result->field("file", JsonString(file));
+    result->field("records", JsonInteger(g_progress.records));
+    result->field("sent", JsonInteger(g_progress.sent));
+    switch (upgraded) {
+        case UPGRADE_DONE:
+            result->lines.push_back("Data successfully sent");
+            return EXIT_OK;
+        case UPGRADE_FILE_REFUSED:
+            return result->fail(EXIT_USAGE, file + ": " + LastPopupMessage());
+        case UPGRADE_CANCELLED:
+            return result->fail(EXIT_INTERRUPTED, "cancelled at line " +
+                                                      std::to_string(g_progress.sent) + " of " +
+                                                      std::to_string(g_progress.records) +
+                                                      "; the board stays in its bootloader");
+        case UPGRADE_BUSY:
+        case UPGRADE_FAILED:
+            break;
+    }
+    return BoardFailed(result, "upgrade failed");
+}
+
+}  // namespace cli
