@@ -6,9 +6,9 @@ include(GNUInstallDirs)
 
 set(TARVIK_DATA_DIR ${CMAKE_INSTALL_DATADIR}/tarvikdebug)
 set(TARVIK_ICON_SIZES 16 24 32 48 64 128 256)
-set(TARVIK_MAN_PAGES tarvikdebug tarvik-boardsim)
+set(TARVIK_MAN_PAGES tarvikdebug tarvikctl tarvik-boardsim)
 
-install(TARGETS tarvikdebug RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tarvikdebug tarvikctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The virtual board keeps its short name in the build folder, where the tests
 # and the README start it; installed, the name says whose board it is.
@@ -64,8 +64,9 @@ registers and blocks of words, calibrates the board's 16 DAC outputs and 16
 ADC inputs, reads its temperature and channel currents, and re-flashes its
 firmware from an Intel HEX file through the bootloader.
 
-The package also holds tarvik-boardsim, a virtual board on a pseudo-terminal
-that speaks the same protocols, for use without hardware.]=])
+The package also holds tarvikctl, the same commands from a command line for
+scripts and CI on real hardware, and tarvik-boardsim, a virtual board on a
+pseudo-terminal that speaks the same protocols, for use without hardware.]=])
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -12,7 +12,7 @@ build="build-package"
 # input or a display instead is stopped and fails its check.
 run_limit_seconds=60
 icon_sizes=(16 24 32 48 64 128 256)
-man_pages=(tarvikdebug tarvik-boardsim)
+man_pages=(tarvikdebug tarvikctl tarvik-boardsim)
 # dpkg-shlibdeps cannot see the platform plugins, so that one is named by hand.
 required_depends=(qt6-qpa-plugins libqt6widgets6 libc6)
 
@@ -38,7 +38,7 @@ for package in "${required_depends[@]}"; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 
-expected=(usr/bin/tarvikdebug usr/bin/tarvik-boardsim usr/share/tarvikdebug/Tarviktest.uir
+expected=(usr/bin/tarvikdebug usr/bin/tarvikctl usr/bin/tarvik-boardsim usr/share/tarvikdebug/Tarviktest.uir
           usr/share/applications/tarvikdebug.desktop
           usr/share/icons/hicolor/scalable/apps/tarvikdebug.svg)
 for size in "${icon_sizes[@]}"; do
@@ -82,6 +82,22 @@ else
     fail "tarvikdebug --version exited $?: $output"
 fi
 output=$(run "$board" --help) || fail "tarvik-boardsim --help exited $?: $(head -n 3 <<<"$output")"
+
+# The command line companion needs no display: it reads the installed board's
+# firmware version with DISPLAY and the platform unset.
+ctl="$tree/usr/bin/tarvikctl"
+link="$tree/board"
+(cd / && exec "$board" --link "$link") >/dev/null 2>&1 &
+board_pid=$!
+trap 'kill "$board_pid" 2>/dev/null || true; rm -rf "$tree"' EXIT
+for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+if output=$(run env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ctl" --device "$link" read 0);
+then
+    [ "$output" = "0x0012" ] || fail "tarvikctl read 0 printed '$output', not 0x0012"
+else
+    fail "the installed tarvikctl could not read the board: $output"
+fi
+kill "$board_pid" 2>/dev/null || true
 
 shot="$tree/shot.png"
 if ! output=$(run env QT_QPA_PLATFORM=offscreen TARVIK_SNAPSHOT="$shot" "$console"); then

@@ -10,7 +10,7 @@ build="build-package"
 scripts/install-deps.sh dpkg-dev file
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
-cmake --build "$build" -j"$(nproc)" --target tarvikdebug boardsim tarvik_man_pages
+cmake --build "$build" -j"$(nproc)" --target tarvikdebug tarvikctl boardsim tarvik_man_pages
 
 # A package of an earlier version left here would be taken for this one.
 rm -f "$build"/*.deb
