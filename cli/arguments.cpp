@@ -50,7 +50,10 @@ bool VoltsArgument(const std::string& text, const char* what, double lowest, dou
         if (c == ',') c = '.';
     double number = 0;
     const char* first = pointed.data();
-    if (!pointed.empty() && pointed[0] == '+') ++first;
+    // A '+' may lead, but not a second sign after it ("+-5" is no number).
+    if (!pointed.empty() && pointed[0] == '+' && pointed.size() > 1 && pointed[1] != '-' &&
+        pointed[1] != '+')
+        ++first;
     auto [end, problem] = std::from_chars(first, pointed.data() + pointed.size(), number);
     if (problem != std::errc() || end != pointed.data() + pointed.size() || pointed.empty() ||
         !std::isfinite(number))

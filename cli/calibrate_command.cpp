@@ -44,6 +44,8 @@ bool readReadings(const Span& span, float readings[], Result* result) {
                                          std::to_string(i + 1));
             return false;
         }
+        // A file of readings written elsewhere may end its lines with CR LF.
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
         if (!VoltsArgument(line, "reading", kReadingLowest, kReadingHighest, &readings[i], result))
             return false;
     }

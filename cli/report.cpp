@@ -21,15 +21,46 @@ constexpr const char* kProblemPrefixes[] = {"ERROR",
                                             "Calculation error",
                                             "Hardware is not responding"};
 
+constexpr const char* kProblemSeparator = "; ";
+constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
 bool g_verbose = false;
 std::string g_lastLine;
+std::string g_problems;
 
 void logLine(const char* line) {
     g_lastLine = line;
     bool problem = false;
     for (const char* prefix : kProblemPrefixes)
         problem = problem || std::strncmp(line, prefix, std::strlen(prefix)) == 0;
+    if (problem) g_problems += (g_problems.empty() ? "" : kProblemSeparator) + g_lastLine;
     if (g_verbose || problem) std::fprintf(stderr, "%s\n", line);
+}
+
+// The length of the valid UTF-8 sequence at text[at], or 0 when it is none.
+std::size_t utf8Sequence(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned int lowest = 0;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, lowest = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, lowest = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, lowest = 0x10000;
+    else
+        return 0;
+    if (at + length > text.size()) return 0;
+    unsigned int code = lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
+    if (code < lowest || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
+    return length;
 }
 
 class StderrPopups : public tarvik::rt::PopupHandler {
@@ -62,6 +93,10 @@ std::string LastLoggedLine() {
     return g_lastLine;
 }
 
+std::string ProblemLines() {
+    return g_problems;
+}
+
 void Complain(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
 }
@@ -77,7 +112,20 @@ std::string LastPopupMessage() {
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        const std::size_t length = utf8Sequence(text, at);
+        if (length == 0) {
+            out += kReplacementCharacter;
+            ++at;
+            continue;
+        }
+        if (length > 1) {
+            out.append(text, at, length);
+            at += length;
+            continue;
+        }
+        ++at;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);

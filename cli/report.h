@@ -13,6 +13,8 @@ namespace cli {
 void StartLogging(bool verbose);
 // The last monitor line logged, shown or not ("" before the first).
 std::string LastLoggedLine();
+// The lines that reported a problem, in order, joined by "; " ("" when none).
+std::string ProblemLines();
 
 // Writes "tarvikctl: <text>" on standard error.
 void Complain(const std::string& text);
@@ -25,8 +27,8 @@ void AnswerPopups(const std::string& file);
 // The last popup's message ("" when none came).
 std::string LastPopupMessage();
 
-// A JSON text for a string, a number with 7 significant digits (null when not
-// finite) or an integer.
+// A JSON text for a string (bytes that are not UTF-8 become U+FFFD), a number with 7 significant
+// digits (null when not finite) or an integer.
 std::string JsonString(const std::string& text);
 std::string JsonNumber(double value);
 std::string JsonInteger(long long value);

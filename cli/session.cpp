@@ -25,8 +25,10 @@ void CloseBoardLink() {
 }
 
 int BoardFailed(Result* result, const std::string& what) {
-    const std::string last = LastLoggedLine();
-    return result->fail(EXIT_BOARD, last.empty() ? what : what + " (" + last + ")");
+    // Every problem line counts: after a status error the last one only says
+    // that no valid answer came, the one before it says what the board reported.
+    const std::string problems = ProblemLines();
+    return result->fail(EXIT_BOARD, problems.empty() ? what : what + " (" + problems + ")");
 }
 
 }  // namespace cli

@@ -23,7 +23,7 @@ int OpenBoardLink(const Options& options, bool speedTest, Result* result);
 void CloseBoardLink();
 
 // Ends a failed board command: EXIT_BOARD, the reason being what, then the
-// last line the routines logged. Returns EXIT_BOARD.
+// problem lines the routines logged. Returns EXIT_BOARD.
 int BoardFailed(Result* result, const std::string& what);
 
 }  // namespace cli

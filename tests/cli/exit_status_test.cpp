@@ -1,0 +1,131 @@
+// tarvikctl's exit statuses, which scripts act on: bad usage refused before
+// the board hears anything, a port that does not open, a board that fails.
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "boardsim/faults.h"
+#include "link/frame.h"
+#include "registers/block_panel.h"
+#include "tests/cli/cli_fixture.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+using Kind = boardsim::Fault::Kind;
+
+// The status the board sets for an address it does not have.
+constexpr uint8_t kUnknownAddressStatus = 0x10;
+constexpr const char* kUnknownAddressLine = "Status register error: unrecognized address";
+// A board that does not answer must not hold a script for long; a run takes a few seconds
+// (the receive wait), so this bound leaves room for a loaded machine.
+constexpr double kSilenceBoundSeconds = 10.0;
+
+using CliExitStatus = CliTest;
+
+TEST_F(CliExitStatus, BadUsageExitsTwoAndSendsNothing) {
+    Args tooManyWords{"block-write", "60"};
+    tooManyWords.resize(tooManyWords.size() + BLOCK_WRITE_BUFFER_WORDS + 1, "1");
+    const std::string tooManyToRead = std::to_string(BLOCK_MAX_WORDS + 1);
+    const Args cases[] = {
+        {},
+        {"frob"},
+        {"--bogus", "read", "1"},
+        {"read"},
+        {"read", "1", "2"},
+        {"read", "1G"},
+        {"read", "10000"},
+        {"read", "20", "--float"},
+        {"read", "20", "--device"},
+        {"read", "20", "--port", "0"},
+        {"--json=yes", "read", "20"},
+        {"write", "20"},
+        {"write", "20", "1", "10000"},
+        {"block-read", "50", tooManyToRead},
+        {"block-read", "50", "0"},
+        {"block-read", "50", "4x"},
+        {"block-write", "60"},
+        {"block-write", "60", "--float", "volts"},
+        tooManyWords,
+        {"coefficients", "dc"},
+        {"set-output", "17", "1"},
+        {"set-output", "1", "33"},
+        {"calibrate", "dac"},
+        {"calibrate", "dac", "--v2", "25"},
+        {"calibrate", "dac", "--v1", "5", "--v2", "5"},
+        {"calibrate", "dac", "--v1", "5", "--v2", "25", "--channel", "17"},
+        {"calibrate", "adc", "--v1", "five", "--v2", "25"},
+        {"calibrate", "dc", "--v1", "5", "--v2", "25"},
+        {"upgrade"},
+    };
+    for (const Args& args : cases) {
+        std::string line;
+        for (const std::string& word : args) line += word + " ";
+        SCOPED_TRACE(line);
+        const CliOutcome outcome = run(args);
+        EXPECT_EQ(outcome.status, kCliUsage) << Described(outcome);
+        EXPECT_EQ(outcome.err.rfind("tarvikctl: ", 0), 0u) << outcome.err;
+        EXPECT_TRUE(outcome.out.empty()) << outcome.out;
+    }
+    EXPECT_TRUE(board.received().empty());
+}
+
+TEST_F(CliExitStatus, RefusalFoundByTheCommandIsStillOneJsonObject) {
+    const CliOutcome outcome = run({"read", "1G", "--json"});
+    EXPECT_EQ(outcome.status, kCliUsage);
+    const QJsonObject json = JsonOf(outcome);
+    EXPECT_EQ(json["status"].toInt(), kCliUsage);
+    EXPECT_EQ(json["error"].toString(), "address \"1G\" refused: not a hexadecimal number");
+    EXPECT_TRUE(board.received().empty());
+}
+
+TEST(CliPortStatus, PortThatCannotBeOpenedExitsThreeNamingTheDeviceAndTheReason) {
+    // Quotes and a space must survive both the option and the JSON string.
+    const std::string device = "/nonexistent folder/tty \"7\"";
+    const CliOutcome plain = RunCli({"--device", device, "read", "0"});
+    EXPECT_EQ(plain.status, kCliPortFailed) << Described(plain);
+    EXPECT_NE(plain.err.find(device + ": No such file or directory"), std::string::npos)
+        << plain.err;
+
+    const CliOutcome json = RunCli({"--json", "--device=" + device, "temperature"});
+    EXPECT_EQ(json.status, kCliPortFailed) << Described(json);
+    const QJsonObject object = JsonOf(json);
+    EXPECT_EQ(object["status"].toInt(), kCliPortFailed);
+    EXPECT_TRUE(object["error"].toString().contains(QString::fromStdString(device)))
+        << object["error"].toString().toStdString();
+}
+
+TEST_F(CliExitStatus, SilentBoardExitsOneWithinBounds) {
+    board.setFault({.kind = Kind::Silence});
+    const auto started = std::chrono::steady_clock::now();
+    const CliOutcome outcome = run({"read", "0", "--json"});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(outcome.status, kCliBoardFailed) << Described(outcome);
+    EXPECT_LT(took.count(), kSilenceBoundSeconds);
+    const QJsonObject json = JsonOf(outcome);
+    EXPECT_EQ(json["status"].toInt(), kCliBoardFailed);
+    EXPECT_FALSE(json["error"].toString().isEmpty());
+    EXPECT_FALSE(board.received().empty());
+}
+
+TEST_F(CliExitStatus, StatusErrorAnswerExitsOneAndSaysWhy) {
+    board.setFault({.kind = Kind::StatusBits, .status = kUnknownAddressStatus});
+    const CliOutcome plain = run({"block-read", "60", "2"});
+    EXPECT_EQ(plain.status, kCliBoardFailed) << Described(plain);
+    EXPECT_TRUE(plain.out.empty()) << plain.out;
+    EXPECT_NE(plain.err.find(kUnknownAddressLine), std::string::npos) << plain.err;
+
+    const CliOutcome json = run({"read", "0", "--json"});
+    EXPECT_EQ(json.status, kCliBoardFailed) << Described(json);
+    EXPECT_EQ(JsonOf(json)["status"].toInt(), kCliBoardFailed);
+    EXPECT_NE(json.err.find(kUnknownAddressLine), std::string::npos) << json.err;
+}
+
+TEST_F(CliExitStatus, JsonErrorOfAStatusErrorNamesTheStatus) {
+    board.setFault({.kind = Kind::StatusBits, .status = kUnknownAddressStatus});
+    const QJsonObject json = JsonOf(run({"read", "0", "--json"}));
+    EXPECT_TRUE(json["error"].toString().contains(kUnknownAddressLine))
+        << json["error"].toString().toStdString();
+}
+
+}  // namespace
