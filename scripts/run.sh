@@ -13,7 +13,7 @@ else
     scripts/install-deps.sh
 fi
 cmake -S . -B build -DBUILD_TESTING=OFF
-cmake --build build -j"$(nproc)" --target tarvikdebug boardsim
+cmake --build build -j"$(nproc)" --target tarvikdebug tarvikctl boardsim
 
 source scripts/lib/virtual-board.sh
 start_virtual_board
