@@ -6,9 +6,20 @@
 #include "app/callback_table.h"
 #include "app/shell.h"
 #include "boardsim/board.h"
+#include "link/connection.h"
 #include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
+#include "runtime/rs232.h"
 #include "runtime/userint.h"
+
+namespace {
+constexpr long kBaudRate = 38400;
+constexpr int kParityNone = 0;
+constexpr int kDataBits = 8;
+constexpr int kStopBits = 1;
+constexpr int kQueueSize = 512;
+constexpr int kReasonSize = 256;
+}  // namespace
 
 bool StartBenchConsole(char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -29,5 +40,16 @@ bool StartBenchBoard(boardsim::Board& board) {
     std::string error;
     if (board.start(&error)) return true;
     std::fprintf(stderr, "no virtual board: %s\n", error.c_str());
+    return false;
+}
+
+bool OpenBenchPort(int port, const boardsim::Board& board) {
+    g_iCom_port_num = port;
+    if (OpenComConfig(port, board.devicePath().c_str(), kBaudRate, kParityNone, kDataBits,
+                      kStopBits, kQueueSize, kQueueSize) == 0)
+        return true;
+    char reason[kReasonSize] = "";
+    GetComErrorReason(port, reason, sizeof reason);
+    std::fprintf(stderr, "cannot open the board's line: %s\n", reason);
     return false;
 }

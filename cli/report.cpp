@@ -155,14 +155,15 @@ std::string JsonInteger(long long value) {
 
 std::string JsonArray(const std::vector<std::string>& elements) {
     std::string out = "[";
-    for (size_t i = 0; i < elements.size(); ++i) out += (i ? "," : "") + elements[i];
+    for (size_t i = 0; i < elements.size(); ++i) out.append(i ? "," : "").append(elements[i]);
     return out + "]";
 }
 
 void PrintResult(const std::string& command, const Result& result, bool json) {
     if (json) {
         std::string out = "{\"command\":" + JsonString(command);
-        for (const auto& [name, value] : result.fields) out += "," + JsonString(name) + ":" + value;
+        for (const auto& [name, value] : result.fields)
+            out.append(",").append(JsonString(name)).append(":").append(value);
         out += ",\"status\":" + JsonInteger(result.status);
         if (result.status != 0) out += ",\"error\":" + JsonString(result.error);
         std::printf("%s}\n", out.c_str());

@@ -1,0 +1,222 @@
+// tarvikctl as a script meets it: each command a process of its own, timed from its start to
+// its exit, against the virtual board on its pseudo-terminal. A one-shot `read` opens the port
+// without the speed test and makes one transaction; `--version`, which opens no port, shows
+// what the process start alone costs of that. Its `upgrade` of the console's largest HEX file
+// (400,000 characters) against the board paced at 38400 baud should take at most 1.1 times the
+// console's own upgrade of the same file, timed here as the console's upgrade benchmark times
+// it: flashing from a script must not be slower than flashing from the window. An upgrade takes
+// about two minutes, so each runs once per repetition; --benchmark_repetitions=N gives more,
+// and the closing lines give the medians over all runs.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/bench_console.h"
+#include "bench/bench_upgrade.h"
+#include "boardsim/board.h"
+#include "runtime/cvirte.h"
+#include "runtime/rs232.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kPort = 1;
+constexpr const char* kRegisterAddress = "1";  // the temperature, which every board has
+constexpr const char* kImageFile = "tarvikctl_bench.hex";
+constexpr const char* kComplaintFile = "tarvikctl_bench.stderr";
+constexpr mode_t kComplaintFileMode = 0644;
+constexpr int kProcessRuns = 20;
+constexpr double kMillisecondsPerSecond = 1e3;
+constexpr double kGoalRatio = 1.10;
+
+boardsim::Board* g_board = nullptr;
+HexFileImage g_image;
+
+// Every run's time, over all repetitions, for the medians at the end.
+std::vector<double> g_versionMs, g_pacedReadMs, g_unpacedReadMs;
+std::vector<double> g_ctlUpgradeSeconds, g_consoleUpgradeSeconds;
+
+// How a run of tarvikctl ended: its exit status (-1 when it did not start or did not exit by
+// itself) and the processor time it used, which shows whether it waited or spun.
+struct CtlRun {
+    int status = -1;
+    double cpuSeconds = 0;
+};
+
+double SecondsOf(const timeval& time) {
+    constexpr double kMicrosecondsPerSecond = 1e6;
+    return static_cast<double>(time.tv_sec) +
+           static_cast<double>(time.tv_usec) / kMicrosecondsPerSecond;
+}
+
+// Runs tarvikctl with words, its results dropped and its standard error in kComplaintFile (a
+// file, as when a script keeps a log: the upgrade then writes plain progress lines, no bar).
+CtlRun RunCtl(const std::vector<std::string>& words) {
+    std::vector<char*> argv{const_cast<char*>(TARVIK_CTL_PATH)};
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, kComplaintFile,
+                                     O_WRONLY | O_CREAT | O_TRUNC, kComplaintFileMode);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, TARVIK_CTL_PATH, &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    CtlRun run;
+    if (spawned != 0) return run;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return run;
+    run.status = WEXITSTATUS(status);
+    run.cpuSeconds = SecondsOf(usage.ru_utime) + SecondsOf(usage.ru_stime);
+    return run;
+}
+
+// Why the last run failed, as it said it.
+std::string LastComplaint() {
+    std::ifstream complaints(kComplaintFile);
+    std::string line, last;
+    while (std::getline(complaints, line))
+        if (!line.empty()) last = line;
+    return last;
+}
+
+// Runs tarvikctl; a failure ends the benchmark with what it said. cpuSeconds, unless null,
+// gets the processor time it used.
+bool CtlSucceeds(const std::vector<std::string>& words, benchmark::State& state,
+                 double* cpuSeconds = nullptr) {
+    const CtlRun run = RunCtl(words);
+    if (cpuSeconds) *cpuSeconds = run.cpuSeconds;
+    if (run.status == 0) return true;
+    state.SkipWithError(
+        ("tarvikctl ended with " + std::to_string(run.status) + ": " + LastComplaint()).c_str());
+    return false;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// One process an iteration; the benchmark's time is their mean, median_ms their median.
+void TimeProcesses(benchmark::State& state, const std::vector<std::string>& words,
+                   std::vector<double>& allMs) {
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool succeeded = CtlSucceeds(words, state);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!succeeded) break;
+        state.SetIterationTime(seconds);
+        ms.push_back(seconds * kMillisecondsPerSecond);
+    }
+    state.counters["median_ms"] = Median(ms);
+    allMs.insert(allMs.end(), ms.begin(), ms.end());
+}
+
+void CtlVersion(benchmark::State& state) {
+    TimeProcesses(state, {"--version"}, g_versionMs);
+}
+BENCHMARK(CtlVersion)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kProcessRuns);
+
+void CtlRead(benchmark::State& state) {
+    const bool paced = state.range(0) != 0;
+    g_board->setPacing(paced);
+    TimeProcesses(state, {"--device", g_board->devicePath(), "read", kRegisterAddress},
+                  paced ? g_pacedReadMs : g_unpacedReadMs);
+    g_board->setPacing(false);
+}
+BENCHMARK(CtlRead)
+    ->ArgName("paced")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(kProcessRuns);
+
+void CtlUpgradePaced(benchmark::State& state) {
+    const std::vector<std::string> words{"--device", g_board->devicePath(), "upgrade",
+                                         g_image.path};
+    double cpuSeconds = 0;
+    const std::vector<double> seconds = MeasureUpgrade(
+        state, *g_board, g_image, true, [&] { return CtlSucceeds(words, state, &cpuSeconds); });
+    // Processor time of tarvikctl alone: how much of its run went to polling, not sleeping.
+    state.counters["ctl_cpu_s"] = cpuSeconds;
+    g_ctlUpgradeSeconds.insert(g_ctlUpgradeSeconds.end(), seconds.begin(), seconds.end());
+}
+BENCHMARK(CtlUpgradePaced)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+void ConsoleUpgradePaced(benchmark::State& state) {
+    // The console holds the line only while it upgrades: tarvikctl needs the line's lock.
+    if (!OpenBenchPort(kPort, *g_board)) {
+        state.SkipWithError("the console cannot open the board's line");
+        return;
+    }
+    const std::vector<double> seconds =
+        MeasureUpgrade(state, *g_board, g_image, true, ConsoleWholeUpgrade);
+    CloseCom(kPort);
+    g_consoleUpgradeSeconds.insert(g_consoleUpgradeSeconds.end(), seconds.begin(), seconds.end());
+}
+BENCHMARK(ConsoleUpgradePaced)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// Medians over every run of the whole program, repetitions included: single runs of the
+// upgrade vary by seconds with what else the machine does.
+void PrintMedians() {
+    std::printf("\n");
+    const std::pair<const char*, const std::vector<double>*> processes[] = {
+        {"tarvikctl --version", &g_versionMs},
+        {"tarvikctl read, paced", &g_pacedReadMs},
+        {"tarvikctl read, unpaced", &g_unpacedReadMs}};
+    for (const auto& [what, ms] : processes)
+        if (!ms->empty())
+            std::printf("median %s: %.2f ms (%zu runs)\n", what, Median(*ms), ms->size());
+    const std::pair<const char*, const std::vector<double>*> upgrades[] = {
+        {"tarvikctl upgrade", &g_ctlUpgradeSeconds}, {"console upgrade", &g_consoleUpgradeSeconds}};
+    for (const auto& [what, seconds] : upgrades)
+        if (!seconds->empty())
+            std::printf("median %s of %d characters, paced (wire %.1f s): %.1f s (%zu runs)\n",
+                        what, g_image.image.count, WireSeconds(g_image), Median(*seconds),
+                        seconds->size());
+    if (g_ctlUpgradeSeconds.empty() || g_consoleUpgradeSeconds.empty()) return;
+    std::printf("tarvikctl / console: %.3f (goal <= %.2f)\n",
+                Median(g_ctlUpgradeSeconds) / Median(g_consoleUpgradeSeconds), kGoalRatio);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (!StartBenchConsole(argv)) return 1;
+    boardsim::Board board;
+    if (!StartBenchBoard(board)) return 1;
+    g_board = &board;
+    if (!WriteImage(g_image, kImageFile, HEX_MOST_CHARACTERS)) return 1;
+
+    benchmark::RunSpecifiedBenchmarks();
+    PrintMedians();
+
+    AnswerFileDialogsWith(nullptr);
+    std::remove(g_image.path.c_str());
+    std::remove(kComplaintFile);
+    board.stop();
+    CloseCVIRTE();
+    return 0;
+}
