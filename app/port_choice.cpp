@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kPathSize = 4096;
 constexpr const char* kLastPortKey = "connection/lastPort";
 // As many characters as the label beside the COM port box shows in full.
 constexpr std::size_t kLabelChars = 30;
@@ -32,7 +31,7 @@ int comPortNumber() {
 }
 
 std::string mappedDevice(int port) {
-    char path[kPathSize] = "";
+    char path[COM_MAX_PATH] = "";
     GetComPortMapping(port, path, sizeof path);
     return path;
 }
@@ -60,7 +59,7 @@ void ShowComPortDevice(void) {
     const std::string device = mappedDevice(port);
     SetCtrlVal(g_hmainPanel, PANEL_COM_DEVICE, shortened(device).c_str());
     // While connected the log is of the port in use, whatever the box shows now.
-    char open[kPathSize] = "";
+    char open[COM_MAX_PATH] = "";
     const int logged = g_iConnection_status == 1 ? g_iCom_port_num : port;
     GetComPortDevice(logged, open, sizeof open);
     const std::string note = "COM" + std::to_string(logged) + " (" + open + ")";
@@ -108,7 +107,7 @@ int ChooseComDevice_cb(int, int, int event, void*, int, int) {
         items.empty() ? "No serial device found. Type the device's path:"
                       : "Serial devices found (the by-id names stay the same when the adapter "
                         "is plugged in again), or type a path:";
-    char answer[kPathSize] = "";
+    char answer[COM_MAX_PATH] = "";
     if (ChoicePopup(title.c_str(), message.c_str(), pointers.data(),
                     static_cast<int>(pointers.size()), mappedDevice(port).c_str(), answer,
                     sizeof answer) != 1)

@@ -13,11 +13,6 @@
 #include "runtime/userint.h"
 
 namespace {
-constexpr long kBaudRate = 38400;
-constexpr int kParityNone = 0;
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-constexpr int kQueueSize = 512;
 constexpr int kReasonSize = 256;
 }  // namespace
 
@@ -43,10 +38,9 @@ bool StartBenchBoard(boardsim::Board& board) {
     return false;
 }
 
+// The console's own way of opening its port, with the board's settings, less the speed test.
 bool OpenBenchPort(int port, const boardsim::Board& board) {
-    g_iCom_port_num = port;
-    if (OpenComConfig(port, board.devicePath().c_str(), kBaudRate, kParityNone, kDataBits,
-                      kStopBits, kQueueSize, kQueueSize) == 0)
+    if (SetComPortDevice(port, board.devicePath().c_str(), 0) == 0 && OpenLinkOn(port, 0) == 1)
         return true;
     char reason[kReasonSize] = "";
     GetComErrorReason(port, reason, sizeof reason);

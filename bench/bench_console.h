@@ -12,8 +12,8 @@ class Board;
 // Starts the virtual board; false with the reason on stderr.
 bool StartBenchBoard(boardsim::Board& board);
 
-// Opens COM `port` on the board's line with the board's settings and makes it the console's
-// port, as the upgrade benchmarks need it without the speed test. False, with the reason on
+// Opens COM `port` on the board's line as the console's Connect does, less the speed test,
+// as the upgrade benchmarks need it. False, with the reason on
 // stderr, when it does not open; CloseCom(port) gives the line back (and its lock, which
 // another program opening it needs).
 bool OpenBenchPort(int port, const boardsim::Board& board);

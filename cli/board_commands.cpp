@@ -26,7 +26,6 @@ namespace {
 constexpr unsigned int kRegisterField = 0xFFFF;
 constexpr unsigned int kWordField = 0xFFFFFFFFu;
 constexpr int kTextSize = 64;
-constexpr int kPathSize = 4096;  // PATH_MAX on Linux
 // The console's ranges for the calibrated output.
 constexpr double kSetPointLowest = -32.5;
 constexpr double kSetPointHighest = 32.5;
@@ -55,7 +54,7 @@ std::string wordJson(unsigned int word, bool asFloat) {
 int RunInfo(const Options& options, Result* result) {
     if (!WordCount(options, 0, 0, result)) return result->status;
     if (OpenBoardLink(options, true, result) != EXIT_OK) return result->status;
-    char device[kPathSize] = "";
+    char device[COM_MAX_PATH] = "";
     GetComPortDevice(options.port, device, sizeof device);
     result->field("port", JsonInteger(options.port));
     result->field("device", JsonString(device));

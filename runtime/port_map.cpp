@@ -9,8 +9,6 @@
 namespace tarvik::rt {
 namespace {
 
-constexpr int kMaxPathLength = 4096;  // PATH_MAX on Linux
-
 std::map<int, std::string>& chosen() {
     static std::map<int, std::string> table;
     return table;
@@ -35,8 +33,8 @@ std::string ComPortPath(int port, int* source) {
         report(COM_MAP_ENVIRONMENT);
         return mapped;
     }
-    std::string remembered(kMaxPathLength, '\0');
-    if (LoadSetting(settingsKey(port).c_str(), remembered.data(), kMaxPathLength) &&
+    std::string remembered(COM_MAX_PATH, '\0');
+    if (LoadSetting(settingsKey(port).c_str(), remembered.data(), COM_MAX_PATH) &&
         remembered[0] != '\0') {
         report(COM_MAP_SETTINGS);
         return remembered.c_str();

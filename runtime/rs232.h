@@ -28,6 +28,8 @@ enum {
     COM_MAP_DEFAULT = 4,      // /dev/ttyS<n-1>
 };
 enum { COM_MAX_PORT = 999 };
+// Room for any device path, its NUL included (PATH_MAX on Linux).
+enum { COM_MAX_PATH = 4096 };
 
 // Opens (or, when this process holds it already, re-configures) the port:
 // raw, no software flow control, no hardware handshake, exclusive to this
