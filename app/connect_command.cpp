@@ -4,7 +4,7 @@
 
 #include "app/port_choice.h"
 #include "link/connection.h"
-#include "link/transaction.h"
+#include "link/serial_link.h"
 #include "measure/measurements.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
@@ -16,7 +16,7 @@
 int Connect(void) {
     if (g_iBusy == 1) {
         std::sprintf(disp_str, "WARNING: g_iBusy, can't process cmd!");
-        LogToWindow(disp_str);
+        LogWarning(disp_str);
         SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "g_iBusy 1");
         return -1;
     }
@@ -29,10 +29,10 @@ int Connect(void) {
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
 
     unsigned int version = 0;
-    if (ReadFirmwareVersion(&version) > 0) {
+    if (ReadFirmwareVersion(&version).ok()) {
         Temperature_meas_cb(1, PANEL_TEMPERATURE_MEAS, EVENT_COMMIT, nullptr, 0, 0);
     } else {
-        LogToWindow("Hardware is not responding");
+        LogError("Hardware is not responding");
         // The operator may have disconnected meanwhile, or the device vanished;
         // a second Connect() would then connect again.
         if (g_iConnection_status == 1) Connect();

@@ -5,6 +5,7 @@
 #include "app/panel_contract.h"
 #include "app/port_choice.h"
 #include "app/shell.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
@@ -59,6 +60,9 @@ int main(int, char* argv[]) {
         RunUserInterface();
     }
     DiscardPanel(g_hmainPanel);
+    // After a failed answer the port is kept until its line is quiet, so the next program
+    // to open it cannot take this one's late answer for its own.
+    ShutdownLink();
     CloseCVIRTE();
     return 0;
 }

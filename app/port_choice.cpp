@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"
@@ -84,7 +84,7 @@ void RememberConnectedComPort(int port) {
     if (SaveSetting(kLastPortKey, std::to_string(port).c_str()) != 0) {
         std::snprintf(disp_str, sizeof disp_str, "WARNING: cannot remember COM%d in %s", port,
                       SettingsFilePath().c_str());
-        LogToWindow(disp_str);
+        LogWarning(disp_str);
     }
     ShowComPortDevice();
 }
@@ -125,7 +125,10 @@ int ChooseComDevice_cb(int, int, int event, void*, int, int) {
         std::snprintf(disp_str, sizeof disp_str, "ERROR: COM%d cannot be mapped to \"%s\"", port,
                       device.c_str());
     }
-    LogToWindow(disp_str);
+    LogLine(result == 0                   ? LOG_INFORMATION
+            : result == COM_ERR_NOT_SAVED ? LOG_WARNING
+                                          : LOG_ERROR,
+            disp_str);
     if (result != 0 && result != COM_ERR_NOT_SAVED) return 0;
     if (g_iConnection_status == 1 && g_iCom_port_num == port)
         LogToWindow("The new device is used from the next Connect");

@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "firmware/upgrade_session.h"
-#include "link/connection.h"
-#include "link/transaction.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"

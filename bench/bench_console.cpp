@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "boardsim/board.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
@@ -40,7 +41,7 @@ bool StartBenchBoard(boardsim::Board& board) {
 
 // The console's own way of opening its port, with the board's settings, less the speed test.
 bool OpenBenchPort(int port, const boardsim::Board& board) {
-    if (SetComPortDevice(port, board.devicePath().c_str(), 0) == 0 && OpenLinkOn(port, 0) == 1)
+    if (SetComPortDevice(port, board.devicePath().c_str(), 0) == 0 && OpenLinkOn(port, 0).ok())
         return true;
     char reason[kReasonSize] = "";
     GetComErrorReason(port, reason, sizeof reason);

@@ -37,8 +37,7 @@ void Measure(benchmark::State& state, const HexFileImage& file, bool paced, Run 
 }
 
 bool TransferOf(const HexFileImage& file) {
-    return SendFirmwareData(file.data.data(), file.image.count, file.image.records) ==
-           TRANSFER_DONE;
+    return SendFirmwareData(file.data.data(), file.image.count, file.image.records).ok();
 }
 
 void WholeUpgradeWithPresenceTest(benchmark::State& state) {

@@ -14,7 +14,7 @@
 #include "bench/bench_console.h"
 #include "boardsim/board.h"
 #include "link/connection.h"
-#include "link/speed_test.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
 #include "registers/register_access.h"
@@ -36,11 +36,7 @@ double secondsOf(std::chrono::steady_clock::duration d) {
 void connectTo(boardsim::Board& board, bool paced) {
     board.setPacing(paced);
     setenv("TARVIK_COM1", board.devicePath().c_str(), 1);
-    g_iCom_port_num = kPort;
-    OpenComConfig(kPort, "", 38400, 0, 8, 1, 512, 512);
-    SetComTime(kPort, 2.0);
-    g_iConnection_status = 1;
-    RunSpeedTest();
+    OpenLinkOn(kPort, 1);
 }
 
 void RegisterRead(benchmark::State& state) {
@@ -56,7 +52,7 @@ void RegisterRead(benchmark::State& state) {
             Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
     }
     state.counters["wire_ms"] = kBytesPerReadTransaction * kWireSecondsPerByte * 1e3;
-    CloseCom(kPort);
+    ShutdownLink();
 }
 BENCHMARK(RegisterRead)
     ->Arg(1)
@@ -78,7 +74,7 @@ double medianConsoleMicros(bool paced, int count) {
         if (g_iSerial_comm_cnt > 4000)
             Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
     }
-    CloseCom(kPort);
+    ShutdownLink();
     std::nth_element(times.begin(), times.begin() + count / 2, times.end());
     return times[count / 2];
 }

@@ -43,7 +43,7 @@ int NextPoint(int volt1Box, int volt2Box) {
 
 // Reads channel n's raw count. On failure tells the operator and returns 0.
 int ReadAdcCount(int n, int* count) {
-    if (ReadAdcChannelCount(n, count)) return 1;
+    if (ReadAdcChannelCount(n, count).ok()) return 1;
     MessagePopup("Error message", "Failed to get Adc counts");
     return 0;
 }
@@ -68,7 +68,7 @@ void StorePoint(int point, int n, int count) {
 int CalculateChannel(int n, int count1, int count2, float volts1, float volts2) {
     if (count2 == count1) {
         std::snprintf(disp_str, sizeof disp_str, "Calculation error Ch%d", n + 1);
-        LogToWindow(disp_str);
+        LogError(disp_str);
         g_fAdcCoefGain[n] = kDefaultAdcGain;
         g_fAdcCoefOffset[n] = kDefaultAdcOffset;
         return 0;
@@ -81,11 +81,11 @@ int CalculateChannel(int n, int count1, int count2, float volts1, float volts2) 
 
 }  // namespace
 
-int ReadAdcChannelCount(int n, int* count) {
+RegisterResult ReadAdcChannelCount(int n, int* count) {
     unsigned int value = 0;
-    if (GetRegister(ADDR_ADC_COUNT + n, &value) <= 0) return 0;
-    *count = static_cast<int>(value);
-    return 1;
+    const RegisterResult read = ReadRegister(ADDR_ADC_COUNT + n, &value);
+    if (read.ok()) *count = static_cast<int>(value);
+    return read;
 }
 
 void LogAdcPoint(int n, int point, int count, float volts) {
@@ -94,19 +94,21 @@ void LogAdcPoint(int n, int point, int count, float volts) {
     LogToWindow(disp_str);
 }
 
-int CalculateAdcCoefficients(int first, int count, const int counts1[], const int counts2[],
-                             const float volts1[], const float volts2[]) {
+CalibrationResult CalculateAdcCoefficients(int first, int count, const int counts1[],
+                                           const int counts2[], const float volts1[],
+                                           const float volts2[]) {
     const char* completion = COEFFICIENTS_SENT_TEXT;
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int n = first; n < first + count; ++n)
         if (!CalculateChannel(n, counts1[n], counts2[n], volts1[n], volts2[n]))
             completion = "Calculation with error;\n saved default values";
-    const bool written =
+    const RegisterResult written =
         WriteCoefficientBlocks(ADDR_ADC_GAIN + first, ADDR_ADC_OFFSET + first, count,
                                &g_fAdcCoefGain[first], &g_fAdcCoefOffset[first]);
-    g_lastAdcWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first, count};
-    if (written) LogToWindow(completion);
-    return written ? 1 : 0;
+    g_lastAdcWrite = {written.ok() ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first,
+                      count};
+    if (written.ok()) LogToWindow(completion);
+    return BoardOutcome(written, "the coefficients did not reach the board");
 }
 
 int Get_AdcCounts_cb(int, int, int event, void*, int, int) {

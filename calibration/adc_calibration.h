@@ -6,7 +6,9 @@
 // the connection (popup "Connection warning" / "Not connected" and nothing
 // else when not connected).
 
+#include "calibration/calibration_result.h"
 #include "panel/panel.h"
+#include "registers/register_result.h"
 
 // Raw counts captured for point 1 and point 2, index = channel index 0 .. 15.
 // Zero at start; only a capture changes an entry (a reset keeps them).
@@ -18,9 +20,9 @@ extern float g_fAdcCoefOffset[CHANNEL_COUNT];
 
 // The commands' cores, for the panel and the command line alike.
 
-// Reads the raw count of channel index n (0 .. 15). Returns 1 with *count
-// set, 0 when the read failed (the transaction's lines logged).
-int ReadAdcChannelCount(int n, int* count);
+// Reads the raw count of channel index n (0 .. 15). Returns success with
+// *count set, or the read's failure (the transaction's lines logged).
+RegisterResult ReadAdcChannelCount(int n, int* count);
 
 // Logs "ADC Ch<n+1> point <point>: count <count> at <volts> V".
 void LogAdcPoint(int n, int point, int count, float volts);
@@ -31,10 +33,11 @@ void LogAdcPoint(int n, int point, int count, float volts);
 // channel, or "Calculation error Ch<n>" and gain 0.001, offset 0 for a channel
 // whose two counts are equal. Writes those channels' gains and then, if that
 // succeeded, their offsets; only if both succeeded logs the success line, or
-// "Calculation with error;\n saved default values". Returns 1 when written,
-// else 0.
-int CalculateAdcCoefficients(int first, int count, const int counts1[], const int counts2[],
-                             const float volts1[], const float volts2[]);
+// "Calculation with error;\n saved default values". Returns success when
+// written (defaults included), else BoardFailed.
+CalibrationResult CalculateAdcCoefficients(int first, int count, const int counts1[],
+                                           const int counts2[], const float volts1[],
+                                           const float volts2[]);
 
 // Capture one point of channel index n from PANEL_ADC_CHANNEL: reads the
 // count (popup "Error message" / "Failed to get Adc counts" and no change on

@@ -40,21 +40,24 @@ void LogSaveOutcome(const char* what, const CoefficientWrite& last) {
     LogToWindow(disp_str);
 }
 
-int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const float* gains,
-                           const float* offsets) {
-    if (SetBlock(gainAddress, count, gains) <= 0) return 0;
-    return SetBlock(offsetAddress, count, offsets) > 0;
+RegisterResult WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count,
+                                      const float* gains, const float* offsets) {
+    const RegisterResult written = WriteBlock(gainAddress, count, gains);
+    if (!written.ok()) return written;
+    return WriteBlock(offsetAddress, count, offsets);
 }
 
-int ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[], float offsets[]) {
-    if (GetBlock(gainAddress, CHANNEL_COUNT, gains) <= 0) return 0;
-    return GetBlock(offsetAddress, CHANNEL_COUNT, offsets) > 0;
+RegisterResult ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[],
+                                     float offsets[]) {
+    const RegisterResult read = ReadBlock(gainAddress, CHANNEL_COUNT, gains);
+    if (!read.ok()) return read;
+    return ReadBlock(offsetAddress, CHANNEL_COUNT, offsets);
 }
 
 void DisplayCoefficientBlocks(const char* title, int gainAddress, int offsetAddress) {
     float gains[CHANNEL_COUNT];
     float offsets[CHANNEL_COUNT];
-    if (!ReadCoefficientBlocks(gainAddress, offsetAddress, gains, offsets)) return;
+    if (!ReadCoefficientBlocks(gainAddress, offsetAddress, gains, offsets).ok()) return;
     LogToWindow(title);
     for (int i = 0; i < CHANNEL_COUNT; ++i) LogCoefficientLine(i + 1, gains[i], offsets[i]);
 }

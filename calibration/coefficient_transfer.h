@@ -2,6 +2,8 @@
 // Coefficient blocks on the board and their lines in the serial monitor,
 // shared by the DAC and the ADC calibration.
 
+#include "registers/register_result.h"
+
 // Logged after a calculation whose coefficients all reached the board.
 extern const char COEFFICIENTS_SENT_TEXT[];
 // Heads the coefficient lines of a calculation.
@@ -27,16 +29,17 @@ struct CoefficientWrite {
 void LogSaveOutcome(const char* what, const CoefficientWrite& last);
 
 // Writes count gains to gainAddress and then, only if that write succeeded,
-// count offsets to offsetAddress. Returns 1 when both writes succeeded, else 0;
-// a failed write's reason is already in the monitor.
-int WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count, const float* gains,
-                           const float* offsets);
+// count offsets to offsetAddress. Returns success when both writes succeeded,
+// else the failed write's result (its lines logged).
+RegisterResult WriteCoefficientBlocks(int gainAddress, int offsetAddress, int count,
+                                      const float* gains, const float* offsets);
 
 // Reads all CHANNEL_COUNT gains from gainAddress and then, only if that
-// succeeded, the offsets from offsetAddress. Returns 1 when both reads
-// succeeded; else 0 (the transaction's lines logged, the arrays zero or the
-// gains only). Logs nothing of its own.
-int ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[], float offsets[]);
+// succeeded, the offsets from offsetAddress. Returns success when both reads
+// succeeded; else the failed read's result (the transaction's lines logged,
+// the arrays zero or the gains only). Logs nothing of its own.
+RegisterResult ReadCoefficientBlocks(int gainAddress, int offsetAddress, float gains[],
+                                     float offsets[]);
 
 // Reads all channels' gains from gainAddress and then, only if that succeeded,
 // their offsets from offsetAddress. When both reads succeed, logs title and a

@@ -1,5 +1,7 @@
 #include "calibration/dac_calibration.h"
 
+#include <string>
+
 #include "calibration/channel_select.h"
 #include "calibration/coefficient_transfer.h"
 #include "calibration/dac_code.h"
@@ -25,6 +27,12 @@ int panelChannel(int selector) {
     return ch;
 }
 
+CalibrationResult badSelector(int selector) {
+    return CalibrationResult::Failure(
+        CalibrationError::BadSelector,
+        "channel selector " + std::to_string(selector) + ", not 0 (all) to 16");
+}
+
 float panelVolts(int control) {
     float volts = 0.0f;
     GetCtrlVal(g_hmainPanel, control, &volts);
@@ -33,50 +41,59 @@ float panelVolts(int control) {
 
 }  // namespace
 
-int DriveDacOutputs(int selector, float volts, int stopOnFailure) {
+CalibrationResult DriveDacOutputs(int selector, float volts, int stopOnFailure) {
     int first = 0, count = 0;
-    if (!DacChannelSpan(selector, &first, &count)) return -1;
+    if (!DacChannelSpan(selector, &first, &count)) return badSelector(selector);
     const int code = DacCode(volts);
     unsigned int readback = 0;
-    int failed = 0;
+    CalibrationResult result;
     for (int i = first; i < first + count; ++i) {
-        if (SetRegister(ADDR_DAC_CODE + i, FULL_REGISTER_MASK, code, &readback) > 0) continue;
-        ++failed;
+        const RegisterResult written =
+            WriteRegister(ADDR_DAC_CODE + i, FULL_REGISTER_MASK, code, &readback);
+        if (written.ok()) continue;
+        if (result.ok())
+            result = CalibrationResult::Failure(
+                CalibrationError::BoardFailed,
+                "channel " + std::to_string(i + 1) + " not driven: " + written.reason);
         if (stopOnFailure) break;
     }
-    return failed;
+    return result;
 }
 
-int CalculateDacCoefficients(int selector, float control1, float control2, const float measured1[],
-                             const float measured2[]) {
+CalibrationResult CalculateDacCoefficients(int selector, float control1, float control2,
+                                           const float measured1[], const float measured2[]) {
     int first = 0, count = 0;
-    if (!DacChannelSpan(selector, &first, &count)) return DAC_CALCULATION_BAD_SELECTOR;
+    if (!DacChannelSpan(selector, &first, &count)) return badSelector(selector);
     // A voltage beyond the span set the output to the span's end, so the line
     // must go through the end, not through what was typed.
     const float limited1 = LimitControlVoltage(control1);
     const float limited2 = LimitControlVoltage(control2);
-    if (limited1 == limited2) return DAC_CALCULATION_SAME_VOLTAGES;
+    if (limited1 == limited2)
+        return CalibrationResult::Failure(CalibrationError::SameVoltages,
+                                          "the two control voltages are the same");
     for (int i = first; i < first + count; ++i) {
         g_fDacCoefGain[i] = DacGainCoefficient(limited1, limited2, measured1[i], measured2[i]);
         g_fDacCoefOffset[i] = OffsetCoefficient(g_fDacCoefGain[i], limited1, measured1[i]);
     }
-    const bool written =
+    const RegisterResult written =
         WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
                                &g_fDacCoefGain[first], &g_fDacCoefOffset[first]);
-    g_lastDacWrite = {written ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first, count};
-    if (written) LogToWindow(COEFFICIENTS_SENT_TEXT);
+    g_lastDacWrite = {written.ok() ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first,
+                      count};
+    if (written.ok()) LogToWindow(COEFFICIENTS_SENT_TEXT);
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int i = first; i < first + count; ++i)
         LogCoefficientLine(i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
-    return written ? DAC_CALCULATION_WRITTEN : DAC_CALCULATION_NOT_WRITTEN;
+    return BoardOutcome(written, "the coefficients did not reach the board");
 }
 
-int SetDacCalibratedOutput(int selector, float volts) {
+CalibrationResult SetDacCalibratedOutput(int selector, float volts) {
     int first = 0, count = 0;
-    if (!DacChannelSpan(selector, &first, &count)) return -1;
+    if (!DacChannelSpan(selector, &first, &count)) return badSelector(selector);
     float l_fControlVoltage[CHANNEL_COUNT];
     for (float& setPoint : l_fControlVoltage) setPoint = LimitSetPoint(volts);
-    return SetBlock(ADDR_DAC_SETPOINT + first, count, &l_fControlVoltage[first]);
+    return BoardOutcome(WriteBlock(ADDR_DAC_SETPOINT + first, count, &l_fControlVoltage[first]),
+                        "the set-point did not reach the board");
 }
 
 int Set_Voltage1_cb(int, int, int event, void*, int, int) {
@@ -104,7 +121,8 @@ int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
     }
     if (CalculateDacCoefficients(ch, panelVolts(PANEL_DAC_CONTROL_VOLTAGE1),
                                  panelVolts(PANEL_DAC_CONTROL_VOLTAGE2), l_fMeasuredVoltage1,
-                                 l_fMeasuredVoltage2) == DAC_CALCULATION_SAME_VOLTAGES) {
+                                 l_fMeasuredVoltage2)
+            .error == CalibrationError::SameVoltages) {
         MessagePopup("Set voltage error",
                      "Control voltage1 and Control voltage mustn't be the same!");
         return -1;

@@ -6,6 +6,7 @@
 // selectors PANEL_DAC_CHANNEL and PANEL_DAC_OUTPUT_CHANNEL give 0 (all
 // channels) or 1 .. 16; any other value makes a command do nothing.
 
+#include "calibration/calibration_result.h"
 #include "panel/panel.h"
 
 // Coefficients last calculated on the PC, index = channel - 1, such that
@@ -20,30 +21,26 @@ extern float g_fDacCoefOffset[CHANNEL_COUNT];
 // Writes the raw code of volts (limited to the DAC's span 0 .. 32.5 V) to the
 // DAC register of the selected channel, or of channels 1 .. 16 in order,
 // under the full mask. With stopOnFailure 0 every channel is tried; else the
-// first failed write ends it. Returns the number of failed writes (their
-// reasons logged), or -1 for a bad selector.
-int DriveDacOutputs(int selector, float volts, int stopOnFailure);
-
-enum {
-    DAC_CALCULATION_WRITTEN = 1,      // calculated, and both blocks reached the board
-    DAC_CALCULATION_NOT_WRITTEN = 0,  // calculated, but a write failed (logged)
-    DAC_CALCULATION_SAME_VOLTAGES = -1,
-    DAC_CALCULATION_BAD_SELECTOR = -2,
-};
+// first failed write ends it. Returns success when every write succeeded;
+// BoardFailed naming the first failed channel and why (every failure's lines
+// logged); BadSelector.
+CalibrationResult DriveDacOutputs(int selector, float volts, int stopOnFailure);
 // For the selected channel(s), computes gain and offset into g_fDacCoefGain
 // and g_fDacCoefOffset from the two control voltages, limited as when driven,
 // and the meter's readings measured1/measured2 (index = channel - 1; only
 // the selected entries are read); writes the gains and then, if that
 // succeeded, the offsets to the board; logs the success line only if both
 // writes succeeded, then always "Calculated ceficients:" and one line per
-// channel. Equal limited control voltages compute and send nothing.
-int CalculateDacCoefficients(int selector, float control1, float control2, const float measured1[],
-                             const float measured2[]);
+// channel. Returns success when both blocks reached the board, BoardFailed
+// (calculated, not written), SameVoltages (nothing computed or sent), or
+// BadSelector.
+CalibrationResult CalculateDacCoefficients(int selector, float control1, float control2,
+                                           const float measured1[], const float measured2[]);
 
 // Sends volts, limited to at most 32.5 V, as the set-point of the selected
-// channel (one word) or of all 16 (one 16-word block). Returns SetBlock's
-// result (1 on success), or -1 for a bad selector (nothing sent).
-int SetDacCalibratedOutput(int selector, float volts);
+// channel (one word) or of all 16 (one 16-word block). Returns success,
+// BoardFailed (the write's lines logged), or BadSelector (nothing sent).
+CalibrationResult SetDacCalibratedOutput(int selector, float volts);
 
 // Set voltage 1 / 2: writes the raw code of PANEL_DAC_CONTROL_VOLTAGE1 (resp.
 // 2) to the DAC register of the selected channel, or of channels 1 .. 16 in

@@ -17,6 +17,7 @@
 #include "registers/block_access.h"
 #include "registers/block_panel.h"
 #include "registers/register_access.h"
+#include "registers/register_result.h"
 #include "runtime/rs232.h"
 #include "runtime/serial_devices.h"
 
@@ -49,6 +50,23 @@ std::string wordJson(unsigned int word, bool asFloat) {
     return asFloat ? JsonNumber(WordToFloat(word)) : JsonInteger(word);
 }
 
+// A result line in the console's own words.
+template <typename... Values>
+std::string formatted(const char* format, Values... values) {
+    char text[kTextSize];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+int addTemperature(Result* result) {
+    float celsius = 0;
+    if (const RegisterResult read = ReadBoardTemperature(&celsius); !read.ok())
+        return result->boardFailed("temperature read failed", read);
+    result->lines.push_back(formatted(TEMPERATURE_FORMAT, static_cast<double>(celsius)));
+    result->field("temperature", JsonNumber(celsius));
+    return EXIT_OK;
+}
+
 }  // namespace
 
 int RunInfo(const Options& options, Result* result) {
@@ -60,15 +78,11 @@ int RunInfo(const Options& options, Result* result) {
     result->field("device", JsonString(device));
     result->field("receive_wait_seconds", JsonNumber(FullReceiveWaitSeconds()));
     unsigned int version = 0;
-    if (ReadFirmwareVersion(&version) <= 0)
-        return BoardFailed(result, "Hardware is not responding");
-    result->lines.push_back(LastLoggedLine());
+    if (const RegisterResult read = ReadFirmwareVersion(&version); !read.ok())
+        return result->boardFailed("Hardware is not responding", read);
+    result->lines.push_back(formatted(FIRMWARE_VERSION_FORMAT, version));
     result->field("firmware_version", JsonInteger(version));
-    float celsius = 0;
-    if (!ReadBoardTemperature(&celsius)) return BoardFailed(result, "temperature read failed");
-    result->lines.push_back(LastLoggedLine());
-    result->field("temperature", JsonNumber(celsius));
-    return EXIT_OK;
+    return addTemperature(result);
 }
 
 int RunRead(const Options& options, Result* result) {
@@ -78,8 +92,8 @@ int RunRead(const Options& options, Result* result) {
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     unsigned int value = 0;
-    if (GetRegister(static_cast<int>(address), &value) <= 0)
-        return BoardFailed(result, "read of " + hex16(address) + " failed");
+    if (const RegisterResult read = ReadRegister(static_cast<int>(address), &value); !read.ok())
+        return result->boardFailed("read of " + hex16(address) + " failed", read);
     result->lines.push_back(hex16(value));
     result->field("address", JsonInteger(address));
     result->field("value", JsonInteger(value));
@@ -96,9 +110,10 @@ int RunWrite(const Options& options, Result* result) {
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     unsigned int readback = 0;
-    if (SetRegister(static_cast<int>(address), static_cast<int>(mask), static_cast<int>(value),
-                    &readback) <= 0)
-        return BoardFailed(result, "write to " + hex16(address) + " failed");
+    if (const RegisterResult written = WriteRegister(
+            static_cast<int>(address), static_cast<int>(mask), static_cast<int>(value), &readback);
+        !written.ok())
+        return result->boardFailed("write to " + hex16(address) + " failed", written);
     const bool matches = ((readback ^ value) & mask) == 0;
     result->lines.push_back(hex16(readback));
     result->field("address", JsonInteger(address));
@@ -121,8 +136,9 @@ int RunBlockRead(const Options& options, Result* result) {
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     std::vector<unsigned int> words(static_cast<size_t>(count));
-    if (GetBlock(static_cast<int>(address), count, words.data()) <= 0)
-        return BoardFailed(result, "block read at " + hex16(address) + " failed");
+    if (const RegisterResult read = ReadBlock(static_cast<int>(address), count, words.data());
+        !read.ok())
+        return result->boardFailed("block read at " + hex16(address) + " failed", read);
     std::vector<std::string> values;
     for (unsigned int word : words) {
         result->lines.push_back(wordText(word, options.floats));
@@ -147,8 +163,9 @@ int RunBlockWrite(const Options& options, Result* result) {
     }
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     const int count = static_cast<int>(words.size());
-    if (SetBlock(static_cast<int>(address), count, words.data()) <= 0)
-        return BoardFailed(result, "block write at " + hex16(address) + " failed");
+    if (const RegisterResult written = WriteBlock(static_cast<int>(address), count, words.data());
+        !written.ok())
+        return result->boardFailed("block write at " + hex16(address) + " failed", written);
     result->field("address", JsonInteger(address));
     result->field("count", JsonInteger(count));
     return EXIT_OK;
@@ -157,24 +174,19 @@ int RunBlockWrite(const Options& options, Result* result) {
 int RunTemperature(const Options& options, Result* result) {
     if (!WordCount(options, 0, 0, result)) return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
-    float celsius = 0;
-    if (!ReadBoardTemperature(&celsius)) return BoardFailed(result, "temperature read failed");
-    result->lines.push_back(LastLoggedLine());
-    result->field("temperature", JsonNumber(celsius));
-    return EXIT_OK;
+    return addTemperature(result);
 }
 
 int RunCurrents(const Options& options, Result* result) {
     if (!WordCount(options, 0, 0, result)) return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     float milliamps[CHANNEL_COUNT];
-    if (!ReadChannelCurrents(milliamps)) return BoardFailed(result, "currents read failed");
+    if (const RegisterResult read = ReadChannelCurrents(milliamps); !read.ok())
+        return result->boardFailed("currents read failed", read);
     std::vector<std::string> values;
-    char line[kTextSize];
     for (int k = 0; k < CHANNEL_COUNT; ++k) {
-        std::snprintf(line, sizeof line, "Channel%i: %0.3fmA", k + 1,
-                      static_cast<double>(milliamps[k]));
-        result->lines.push_back(line);
+        result->lines.push_back(
+            formatted(CURRENT_FORMAT, k + 1, static_cast<double>(milliamps[k])));
         values.push_back(JsonNumber(milliamps[k]));
     }
     result->field("currents_mA", JsonArray(values));
@@ -203,9 +215,11 @@ int RunCoefficients(const Options& options, Result* result) {
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     const bool dac = kind == "dac";
     float gains[CHANNEL_COUNT], offsets[CHANNEL_COUNT];
-    if (!ReadCoefficientBlocks(dac ? ADDR_DAC_GAIN : ADDR_ADC_GAIN,
-                               dac ? ADDR_DAC_OFFSET : ADDR_ADC_OFFSET, gains, offsets))
-        return BoardFailed(result, kind + " coefficients read failed");
+    if (const RegisterResult read =
+            ReadCoefficientBlocks(dac ? ADDR_DAC_GAIN : ADDR_ADC_GAIN,
+                                  dac ? ADDR_DAC_OFFSET : ADDR_ADC_OFFSET, gains, offsets);
+        !read.ok())
+        return result->boardFailed(kind + " coefficients read failed", read);
     result->field("kind", JsonString(kind));
     AddCoefficients(gains, offsets, 0, CHANNEL_COUNT, result);
     return EXIT_OK;
@@ -220,8 +234,8 @@ int RunSetOutput(const Options& options, Result* result) {
                        result))
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
-    if (SetDacCalibratedOutput(channel, volts) <= 0)
-        return BoardFailed(result, "calibrated output not set");
+    if (const CalibrationResult set = SetDacCalibratedOutput(channel, volts); !set.ok())
+        return result->boardFailed("calibrated output not set", set);
     result->field("channel", JsonInteger(channel));
     result->field("volts", JsonNumber(volts));
     return EXIT_OK;

@@ -56,8 +56,9 @@ int calibrateDac(const Span& span, const float volts[2], Result* result) {
     float readings[2][CHANNEL_COUNT] = {};
     const bool ask = isatty(STDIN_FILENO) != 0;
     for (int point = 0; point < 2; ++point) {
-        if (DriveDacOutputs(span.selector, volts[point], 1) != 0)
-            return BoardFailed(result, "DAC outputs not driven");
+        if (const CalibrationResult driven = DriveDacOutputs(span.selector, volts[point], 1);
+            !driven.ok())
+            return result->boardFailed("DAC outputs not driven", driven);
         if (ask) {
             char text[128];
             std::snprintf(text, sizeof text,
@@ -67,11 +68,10 @@ int calibrateDac(const Span& span, const float volts[2], Result* result) {
         }
         if (!readReadings(span, readings[point], result)) return result->status;
     }
-    const int calculated =
+    const CalibrationResult calculated =
         CalculateDacCoefficients(span.selector, volts[0], volts[1], readings[0], readings[1]);
     AddCoefficients(g_fDacCoefGain, g_fDacCoefOffset, span.first, span.count, result);
-    if (calculated != DAC_CALCULATION_WRITTEN)
-        return BoardFailed(result, "the coefficients did not reach the board");
+    if (!calculated.ok()) return result->boardFailed("calibration failed", calculated);
     return EXIT_OK;
 }
 
@@ -88,17 +88,17 @@ int calibrateAdc(const Span& span, const float volts[2], Result* result) {
             return result->fail(EXIT_USAGE, "standard input ended before point " +
                                                 std::to_string(point + 1) + " was applied");
         for (int n = span.first; n < span.first + span.count; ++n) {
-            if (!ReadAdcChannelCount(n, &counts[point][n]))
-                return BoardFailed(result,
-                                   "ADC count of channel " + std::to_string(n + 1) + " not read");
+            if (const RegisterResult read = ReadAdcChannelCount(n, &counts[point][n]); !read.ok())
+                return result->boardFailed(
+                    "ADC count of channel " + std::to_string(n + 1) + " not read", read);
             applied[point][n] = volts[point];
             LogAdcPoint(n, point + 1, counts[point][n], volts[point]);
         }
     }
-    const int written = CalculateAdcCoefficients(span.first, span.count, counts[0], counts[1],
-                                                 applied[0], applied[1]);
+    const CalibrationResult written = CalculateAdcCoefficients(span.first, span.count, counts[0],
+                                                               counts[1], applied[0], applied[1]);
     AddCoefficients(g_fAdcCoefGain, g_fAdcCoefOffset, span.first, span.count, result);
-    if (!written) return BoardFailed(result, "the coefficients did not reach the board");
+    if (!written.ok()) return result->boardFailed("calibration failed", written);
     for (int n = span.first; n < span.first + span.count; ++n)
         if (counts[0][n] == counts[1][n])
             return result->fail(

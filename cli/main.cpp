@@ -7,6 +7,7 @@
 #include "cli/options.h"
 #include "cli/report.h"
 #include "cli/session.h"
+#include "link/serial_link.h"
 #include "runtime/rs232.h"
 #include "tarvik_version.h"
 
@@ -39,10 +40,12 @@ int main(int, char* argv[]) {
     // The routines report failures in their own lines; the engine's lines would repeat them.
     DisableBreakOnLibraryErrors();
     cli::StartLogging(options.verbose);
-    cli::AnswerPopups("");
+    cli::AnswerPopups();
+    InitLinkState();
     cli::Result result;
     run(options, &result);
     cli::PrintResult(options.command, result, options.json);
-    cli::CloseBoardLink();
-    return result.status;
+    // The result is out; a failed answer may still hold the port for a few seconds.
+    const int signal = cli::CloseBoardLink();
+    return signal != 0 ? cli::EXIT_SIGNAL_BASE + signal : result.status;
 }

@@ -13,6 +13,7 @@ enum ExitStatus {
     EXIT_USAGE = 2,          // bad usage, or an input refused before anything was sent
     EXIT_PORT = 3,           // the port could not be opened
     EXIT_INTERRUPTED = 130,  // Ctrl+C cancelled an upgrade
+    EXIT_SIGNAL_BASE = 128,  // plus the signal's number: ended by a signal
 };
 
 struct Options {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "panel/serial_monitor.h"
@@ -12,29 +11,12 @@ namespace cli {
 namespace {
 
 constexpr const char* kProgram = "tarvikctl";
-// Lines that report a problem start with one of these.
-constexpr const char* kProblemPrefixes[] = {"ERROR",
-                                            "Error",
-                                            "WARNING",
-                                            "FAILURE",
-                                            "Status register error",
-                                            "Calculation error",
-                                            "Hardware is not responding"};
-
-constexpr const char* kProblemSeparator = "; ";
 constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
 bool g_verbose = false;
-std::string g_lastLine;
-std::string g_problems;
 
-void logLine(const char* line) {
-    g_lastLine = line;
-    bool problem = false;
-    for (const char* prefix : kProblemPrefixes)
-        problem = problem || std::strncmp(line, prefix, std::strlen(prefix)) == 0;
-    if (problem) g_problems += (g_problems.empty() ? "" : kProblemSeparator) + g_lastLine;
-    if (g_verbose || problem) std::fprintf(stderr, "%s\n", line);
+void logLine(LogLevel level, const char* line) {
+    if (g_verbose || level != LOG_INFORMATION) std::fprintf(stderr, "%s\n", line);
 }
 
 // The length of the valid UTF-8 sequence at text[at], or 0 when it is none.
@@ -65,22 +47,15 @@ std::size_t utf8Sequence(const std::string& text, std::size_t at) {
 
 class StderrPopups : public tarvik::rt::PopupHandler {
   public:
-    explicit StderrPopups(std::string file) : file_(std::move(file)) {}
     void messagePopup(const std::string& title, const std::string& message) override {
-        last = message;
         std::fprintf(stderr, "%s: %s: %s\n", kProgram, title.c_str(), message.c_str());
     }
     std::optional<std::string> fileSelectPopup(const std::string&, const std::string&,
                                                const std::string&) override {
-        if (file_.empty()) return std::nullopt;
-        return file_;
+        return std::nullopt;
     }
-    std::string last;
-
-  private:
-    std::string file_;
 };
-std::optional<StderrPopups> g_popups;
+StderrPopups g_popups;
 
 }  // namespace
 
@@ -89,25 +64,12 @@ void StartLogging(bool verbose) {
     SetLogSink(logLine);
 }
 
-std::string LastLoggedLine() {
-    return g_lastLine;
-}
-
-std::string ProblemLines() {
-    return g_problems;
-}
-
 void Complain(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
 }
 
-void AnswerPopups(const std::string& file) {
-    g_popups.emplace(file);
-    tarvik::rt::SetPopupHandler(&*g_popups);
-}
-
-std::string LastPopupMessage() {
-    return g_popups ? g_popups->last : std::string();
+void AnswerPopups() {
+    tarvik::rt::SetPopupHandler(&g_popups);
 }
 
 std::string JsonString(const std::string& text) {

@@ -5,27 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
+
 namespace cli {
 
 // Routes the routines' monitor lines to standard error: every line when
-// verbose, else only the lines that report a problem (ERROR, WARNING,
-// FAILURE, status errors), so a failure is never silent.
+// verbose, else only warnings and errors, so a failure is never silent.
 void StartLogging(bool verbose);
-// The last monitor line logged, shown or not ("" before the first).
-std::string LastLoggedLine();
-// The lines that reported a problem, in order, joined by "; " ("" when none).
-std::string ProblemLines();
 
 // Writes "tarvikctl: <text>" on standard error.
 void Complain(const std::string& text);
 
-// Answers the routines' popups for a run without a window: each message
-// becomes a "tarvikctl: <title>: <message>" line on standard error; a
-// question is answered No, its default; a file dialog is answered with
-// file. Installed until the program ends.
-void AnswerPopups(const std::string& file);
-// The last popup's message ("" when none came).
-std::string LastPopupMessage();
+// Answers any popup for a run without a window (the cores show none; this is
+// the engine's safety net): a message becomes a "tarvikctl: <title>:
+// <message>" line on standard error; a question is answered No, its
+// default; a file dialog is cancelled. Installed until the program ends.
+void AnswerPopups();
 
 // A JSON text for a string (bytes that are not UTF-8 become U+FFFD), a number with 7 significant
 // digits (null when not finite) or an integer.
@@ -51,6 +46,11 @@ struct Result {
         status = exitStatus;
         error = why;
         return status;
+    }
+    // Ends a board command that failed: EXIT_BOARD, "<what>: <the routine's reason>".
+    template <typename RoutineResult>
+    int boardFailed(const std::string& what, const RoutineResult& routine) {
+        return fail(EXIT_BOARD, what + ": " + routine.reason);
     }
 };
 

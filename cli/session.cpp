@@ -1,34 +1,73 @@
 #include "cli/session.h"
 
+#include <csignal>
+#include <cstdlib>
+#include <string>
+
 #include "link/connection.h"
+#include "link/deadline.h"
+#include "link/line_guard.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "runtime/rs232.h"
 
 namespace cli {
+namespace {
 
-int OpenBoardLink(const Options& options, bool speedTest, Result* result) {
-    InitLinkState();
+constexpr const char* kReceiveWaitVariable = "TARVIKCTL_RECEIVE_WAIT";
+constexpr double kShortestReceiveSeconds = 0.1;
+constexpr double kLongestReceiveSeconds = 60;
+
+volatile std::sig_atomic_t g_holdSignal = 0;
+
+void onSignalDuringHold(int signal) {
+    g_holdSignal = signal;
+    InterruptLinkWaits();
+}
+
+}  // namespace
+
+double OneShotReceiveSeconds() {
+    const char* text = std::getenv(kReceiveWaitVariable);
+    if (!text || !*text) return ONE_SHOT_RECEIVE_SECONDS;
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    const bool fits =
+        *end == '\0' && seconds >= kShortestReceiveSeconds && seconds <= kLongestReceiveSeconds;
+    return fits ? seconds : ONE_SHOT_RECEIVE_SECONDS;
+}
+
+int MapBoardDevice(const Options& options, Result* result) {
     if (!options.device.empty() && SetComPortDevice(options.port, options.device.c_str(), 0) != 0)
         return result->fail(
             EXIT_USAGE, "cannot map COM" + std::to_string(options.port) + " to " + options.device);
-    SetReceiveWaitSeconds(speedTest ? 0 : ONE_SHOT_RECEIVE_SECONDS);
-    const int opened = OpenLinkOn(options.port, speedTest ? 1 : 0);
-    // The routines' last line names the device, the system's reason and the fix.
-    if (opened == LINK_OPEN_FAILED) return result->fail(EXIT_PORT, LastLoggedLine());
-    if (opened != 1) return result->fail(EXIT_PORT, "the port went away during the speed test");
     return EXIT_OK;
 }
 
-void CloseBoardLink() {
-    if (g_iConnection_status == 1) CloseCom(g_iCom_port_num);
-    g_iConnection_status = 0;
+int OpenBoardLink(const Options& options, bool speedTest, Result* result) {
+    if (MapBoardDevice(options, result) != EXIT_OK) return result->status;
+    SetReceiveWaitSeconds(speedTest ? 0 : OneShotReceiveSeconds());
+    const LinkResult opened = OpenLinkOn(options.port, speedTest ? 1 : 0);
+    if (!opened.ok()) return result->fail(EXIT_PORT, opened.reason);
+    return EXIT_OK;
 }
 
-int BoardFailed(Result* result, const std::string& what) {
-    // Every problem line counts: after a status error the last one only says
-    // that no valid answer came, the one before it says what the board reported.
-    const std::string problems = ProblemLines();
-    return result->fail(EXIT_BOARD, problems.empty() ? what : what + " (" + problems + ")");
+int CloseBoardLink() {
+    if (!LineUnsettled()) {
+        ShutdownLink();
+        return 0;
+    }
+    struct sigaction hold = {}, previousInterrupt = {}, previousTerminate = {};
+    hold.sa_handler = onSignalDuringHold;
+    sigemptyset(&hold.sa_mask);
+    sigaction(SIGINT, &hold, &previousInterrupt);
+    sigaction(SIGTERM, &hold, &previousTerminate);
+    ShutdownLink();
+    sigaction(SIGINT, &previousInterrupt, nullptr);
+    sigaction(SIGTERM, &previousTerminate, nullptr);
+    if (g_holdSignal != 0)
+        Complain("A late answer may still come; wait 5 s before the next command");
+    return g_holdSignal;
 }
 
 }  // namespace cli

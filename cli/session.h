@@ -1,6 +1,6 @@
 #pragma once
 // The link to the board for one command: the port the options name, opened
-// as the console opens it.
+// as the console opens it, and kept until no late answer can come.
 
 #include "cli/options.h"
 #include "cli/report.h"
@@ -8,22 +8,31 @@
 namespace cli {
 
 // How long a one-shot command waits for an answer. There is no speed test to
-// count polls from (it would cost half a second of every command), so the
-// wait is on the clock: about as long as the console's is at 38400 baud.
+// take the wait from (it would cost half a second of every command), so the
+// wait is fixed: the console's at 38400 baud. The environment variable
+// TARVIKCTL_RECEIVE_WAIT (seconds, 0.1 to 60) changes it, for slow links.
 inline constexpr double ONE_SHOT_RECEIVE_SECONDS = 3.0;
 
-// Maps the port to --device when given (for this run only), opens it with the
-// board's settings and, for speedTest, runs the speed test; otherwise fixes
-// the receive wait at ONE_SHOT_RECEIVE_SECONDS. Returns EXIT_OK, or EXIT_PORT
-// with the device, the system's reason and the fix in *result.
+// The receive wait in force: TARVIKCTL_RECEIVE_WAIT when it is a number of
+// seconds in its range, else ONE_SHOT_RECEIVE_SECONDS.
+double OneShotReceiveSeconds();
+
+// Maps the port to --device for this run when one is given. Returns EXIT_OK,
+// or EXIT_USAGE with the reason in *result.
+int MapBoardDevice(const Options& options, Result* result);
+
+// MapBoardDevice, then opens the port with the board's settings and, for
+// speedTest, runs the speed test; otherwise fixes the receive wait at
+// OneShotReceiveSeconds(). Returns EXIT_OK, or EXIT_PORT (EXIT_USAGE for a
+// bad --device) with the device, the system's reason and the fix in *result.
 int OpenBoardLink(const Options& options, bool speedTest, Result* result);
 
-// Closes the port if it is open, which gives the device back its settings and
-// its lock.
-void CloseBoardLink();
-
-// Ends a failed board command: EXIT_BOARD, the reason being what, then the
-// problem lines the routines logged. Returns EXIT_BOARD.
-int BoardFailed(Result* result, const std::string& what);
+// Gives the port up: when an answer failed, only once the line has been quiet
+// long enough that no late answer can reach the next program to open the
+// port (at most the quiet limit). A SIGINT or SIGTERM during that wait ends
+// it at once with "A late answer may still come; wait 5 s before the next
+// command" on standard error. Either way the device gets back its settings
+// and its lock. Returns 0, or the number of the signal that ended the wait.
+int CloseBoardLink();
 
 }  // namespace cli

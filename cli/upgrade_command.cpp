@@ -65,8 +65,7 @@ void endProgressBar() {
 int RunUpgrade(const Options& options, Result* result) {
     if (!WordCount(options, 1, 1, result)) return result->status;
     const std::string& file = options.args[0];
-    AnswerPopups(file);
-    if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
+    if (MapBoardDevice(options, result) != EXIT_OK) return result->status;
 
     g_progress = Progress{};
     g_progress.onTerminal = isatty(STDERR_FILENO) != 0;
@@ -76,30 +75,33 @@ int RunUpgrade(const Options& options, Result* result) {
     cancel.sa_handler = onInterrupt;
     sigemptyset(&cancel.sa_mask);
     sigaction(SIGINT, &cancel, &previous);
-    const FirmwareUpgradeResult upgraded = UpgradeFirmwareFile(file.c_str());
+    const UpgradeOutcome upgraded = UpgradeFirmwareFile(file.c_str(), options.port, nullptr);
     sigaction(SIGINT, &previous, nullptr);
     SetUpgradeProgressSink(nullptr);
     endProgressBar();
 
     result->field("file", JsonString(file));
-    result->field("records", JsonInteger(g_progress.records));
-    result->field("sent", JsonInteger(g_progress.sent));
-    switch (upgraded) {
-        case UPGRADE_DONE:
+    result->field("records", JsonInteger(upgraded.records));
+    result->field("sent", JsonInteger(upgraded.sent));
+    switch (upgraded.error) {
+        case UpgradeError::None:
             result->lines.push_back("Data successfully sent");
             return EXIT_OK;
-        case UPGRADE_FILE_REFUSED:
-            return result->fail(EXIT_USAGE, file + ": " + LastPopupMessage());
-        case UPGRADE_CANCELLED:
+        case UpgradeError::FileRefused:
+            return result->fail(EXIT_USAGE, file + ": " + upgraded.reason);
+        case UpgradeError::PortNotOpened:
+            return result->fail(EXIT_PORT, upgraded.reason);
+        case UpgradeError::Cancelled:
             return result->fail(EXIT_INTERRUPTED, "cancelled at line " +
-                                                      std::to_string(g_progress.sent) + " of " +
-                                                      std::to_string(g_progress.records) +
+                                                      std::to_string(upgraded.sent) + " of " +
+                                                      std::to_string(upgraded.records) +
                                                       "; the board stays in its bootloader");
-        case UPGRADE_BUSY:
-        case UPGRADE_FAILED:
+        case UpgradeError::Busy:
+        case UpgradeError::NoBootloader:
+        case UpgradeError::TransferStopped:
             break;
     }
-    return BoardFailed(result, "upgrade failed");
+    return result->boardFailed("upgrade failed", upgraded);
 }
 
 }  // namespace cli

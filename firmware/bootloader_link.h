@@ -6,20 +6,17 @@
 // (milliseconds), yet a board that stopped answering holds the console no longer than this.
 inline constexpr double BOOTLOADER_ANSWER_SECONDS = 2.0;
 
-// The answer wait in force: BOOTLOADER_ANSWER_SECONDS unless set otherwise. Tests against the
-// virtual board, which answers within milliseconds, shorten it; a value that is not a positive
-// number restores the default.
+// The answer wait in force: BOOTLOADER_ANSWER_SECONDS unless a test shortened it
+// (firmware/testing.h).
 double BootloaderAnswerWait(void);
-void SetBootloaderAnswerWait(double seconds);
 
 // Writes byte and waits until it has left the output queue, at most the drain limit a
 // transaction allows (g_iTimeout_val timer ticks). Returns 1 when it left (or the queue
 // cannot be asked), 0 when the queue still held it at the limit.
 int SendBootloaderByte(unsigned char byte);
 
-// Waits at most BootloaderAnswerWait() for the input queue to hold a byte, then reads it
+// Sleeps until the input queue holds a byte, at most BootloaderAnswerWait(), then reads it
 // into *byte (ComRdByte's result: 0..255, or negative when the read failed) and returns 1.
 // Returns 0, *byte untouched, when no byte came in time or the port failed. whileWaiting,
-// unless null, is called between looks at the queue; a byte that came while it ran is still
-// taken after the time is up.
+// unless null, is called at least every half UPGRADE_EVENTS_SECONDS while no byte comes.
 int WaitBootloaderByte(int* byte, void (*whileWaiting)(void));

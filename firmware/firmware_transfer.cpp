@@ -1,15 +1,15 @@
 #include "firmware/firmware_transfer.h"
 
 #include <cstdio>
+#include <string>
 
 #include "firmware/bootloader_bytes.h"
 #include "firmware/bootloader_link.h"
 #include "firmware/upgrade_progress.h"
 #include "firmware/upgrade_session.h"
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
-#include "runtime/userint.h"
 
 namespace {
 
@@ -22,16 +22,22 @@ constexpr const char* kBadAnswerText[BOOTLOADER_ANSWER_LENGTH] = {
     "Bad bootloader XOFF response", "Bad bootloader ACK response", "Bad bootloader ACK response"};
 
 constexpr int kLargestByte = 0xFF;
+constexpr const char* kErrorPrefix = "ERROR: ";
 
 // Ends the transfer on a failure of the line: the log line already in disp_str is logged,
-// then popupText is shown.
-TransferResult lineFailed(const char* popupText) {
-    LogToWindow(disp_str);
-    MessagePopup("Error", popupText);
-    return TRANSFER_STOPPED;
+// and popupText goes with it to the console. A vanished device says so instead.
+UpgradeOutcome lineFailed(const char* popupText) {
+    std::string gone;
+    if (LinkDeviceLost(&gone))
+        return UpgradeOutcome::Stopped(UpgradeError::TransferStopped, gone,
+                                       "PICFirmwareUpgrade: " + gone);
+    LogError(disp_str);
+    // The log line without its "ERROR: " is the command line's reason.
+    const char* words = disp_str + std::char_traits<char>::length(kErrorPrefix);
+    return UpgradeOutcome::Stopped(UpgradeError::TransferStopped, words, popupText);
 }
 
-TransferResult wrongAnswerByte(int index, int line, int received) {
+UpgradeOutcome wrongAnswerByte(int index, int line, int received) {
     if (received >= 0 && received <= kLargestByte) {
         std::snprintf(disp_str, sizeof disp_str,
                       "ERROR: Bad bootloader %s response to line %i (0x%02X)",
@@ -45,7 +51,7 @@ TransferResult wrongAnswerByte(int index, int line, int received) {
 }
 
 // Reads and checks the answer to line `line`, just sent.
-TransferResult readAnswer(int line) {
+UpgradeOutcome readAnswer(int line) {
     for (int i = 0; i < BOOTLOADER_ANSWER_LENGTH; ++i) {
         int received = 0;
         if (!WaitBootloaderByte(&received, KeepUpgradeResponsive)) {
@@ -55,18 +61,22 @@ TransferResult readAnswer(int line) {
         }
         if (received != BOOTLOADER_ANSWER[i]) return wrongAnswerByte(i, line, received);
     }
-    return TRANSFER_DONE;
+    return {};
 }
 
-TransferResult sendLines(const unsigned char* data, int count, int records) {
+UpgradeOutcome sendLines(const unsigned char* data, int count, int records) {
     int sent = 0;  // lines acknowledged
     bool lineStart = true;
     for (int i = 0; i < count; ++i) {
         if (lineStart && UpgradeCancelRequested()) {
             std::snprintf(disp_str, sizeof disp_str, "Firmware upgrade cancelled at line %i of %i",
                           sent, records);
-            LogToWindow(disp_str);
-            return TRANSFER_CANCELLED;
+            // The board is left with part of a firmware: worth a warning.
+            LogWarning(disp_str);
+            UpgradeOutcome cancelled;
+            cancelled.error = UpgradeError::Cancelled;
+            cancelled.reason = disp_str;
+            return cancelled;
         }
         lineStart = false;
         if (!SendBootloaderByte(data[i])) {
@@ -76,20 +86,21 @@ TransferResult sendLines(const unsigned char* data, int count, int records) {
         }
         KeepUpgradeResponsive();
         if (data[i] != BOOTLOADER_CR) continue;
-        if (const TransferResult answer = readAnswer(sent + 1); answer != TRANSFER_DONE)
-            return answer;
+        if (UpgradeOutcome answer = readAnswer(sent + 1); !answer.ok()) return answer;
         NoteRecordsSent(++sent);
         lineStart = true;
     }
-    return TRANSFER_DONE;
+    return {};
 }
 
 }  // namespace
 
-TransferResult SendFirmwareData(const unsigned char* data, int count, int records) {
+UpgradeOutcome SendFirmwareData(const unsigned char* data, int count, int records) {
     StartUpgradeProgress(records);
     FlushInQ(g_iCom_port_num);
-    const TransferResult result = sendLines(data, count, records);
+    UpgradeOutcome outcome = sendLines(data, count, records);
     ShowUpgradeProgress();
-    return result;
+    outcome.sent = UpgradeRecordsSent();
+    outcome.records = records;
+    return outcome;
 }

@@ -1,6 +1,8 @@
 #include "firmware/firmware_upgrade.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -9,8 +11,10 @@
 #include "firmware/firmware_transfer.h"
 #include "firmware/hex_file_reader.h"
 #include "firmware/upgrade_session.h"
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
@@ -27,21 +31,32 @@ struct FileCloser {
 };
 using HexFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Tells the operator why the file's contents cannot be sent.
-void contentsRefused(HexReadResult result, const HexImage& image) {
+UpgradeOutcome refused(UpgradeError error, std::string words, const char* title = nullptr,
+                       std::string popup = {}) {
+    UpgradeOutcome outcome;
+    outcome.error = error;
+    outcome.reason = std::move(words);
+    outcome.popupTitle = title;
+    outcome.popupText = std::move(popup);
+    return outcome;
+}
+
+// Why the file's contents cannot be sent, in the popup the operator is shown.
+UpgradeOutcome contentsRefused(HexReadResult result, const HexImage& image) {
     if (result == HEX_READ_TOO_LARGE) {
         char message[DISP_STR_SIZE];
         std::snprintf(message, sizeof message,
                       "PICFirmwareUpgrade: file too large, more than %d characters to send",
                       static_cast<int>(HEX_MOST_CHARACTERS));
-        MessagePopup("Error", message);
-    } else if (result == HEX_READ_NOT_HEX) {
-        MessagePopup("Error", image.problem);
-    } else if (result == HEX_READ_FAILED) {
-        MessagePopup("Error", "PICFirmwareUpgrade: read file error");
-    } else {
-        MessagePopup("Warning message", "PICFirmwareUpgrade: no data to send in the file");
+        return refused(UpgradeError::FileRefused, message, "Error", message);
     }
+    if (result == HEX_READ_NOT_HEX)
+        return refused(UpgradeError::FileRefused, image.problem, "Error", image.problem);
+    if (result == HEX_READ_FAILED)
+        return refused(UpgradeError::FileRefused, "PICFirmwareUpgrade: read file error", "Error",
+                       "PICFirmwareUpgrade: read file error");
+    return refused(UpgradeError::FileRefused, "PICFirmwareUpgrade: no data to send in the file",
+                   "Warning message", "PICFirmwareUpgrade: no data to send in the file");
 }
 
 // A file without an end-of-file record is most often one cut short, and flashing part of a
@@ -53,25 +68,33 @@ int incompleteFileConfirmed() {
                         "Send it anyway?");
 }
 
-// The part of the upgrade that holds the link: presence test, transfer, closing line.
-TransferResult sendToBootloader(const unsigned char* data, const HexImage& image) {
-    if (!TestBootloaderPresence()) return TRANSFER_STOPPED;
-    LogToWindow("PIC is ready for upgrade, sending data");
-    const TransferResult result = SendFirmwareData(data, image.count, image.records);
-    if (result != TRANSFER_DONE) return result;
-    FlushInQ(g_iCom_port_num);
-    LogToWindow("Data successfully sent");
-    return result;
+// The part of the upgrade that holds the link: port, presence test, transfer, closing line.
+UpgradeOutcome sendToBootloader(const unsigned char* data, const HexImage& image, int port) {
+    const LinkResult opened = OpenPortForUpgrade(port);
+    if (!opened.ok()) return refused(UpgradeError::PortNotOpened, opened.reason);
+    UpgradeOutcome outcome = TestBootloaderPresence();
+    if (outcome.ok()) {
+        LogToWindow("PIC is ready for upgrade, sending data");
+        outcome = SendFirmwareData(data, image.count, image.records);
+        if (outcome.ok()) {
+            FlushInQ(g_iCom_port_num);
+            LogToWindow("Data successfully sent");
+        }
+    }
+    outcome.records = image.records;
+    EndUpgradePortUse();
+    return outcome;
 }
 
 }  // namespace
 
-FirmwareUpgradeResult UpgradeFirmwareFile(const char* path) {
+UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncomplete)(void)) {
     HexFile file(std::fopen(path, "r"));
-    if (!file) {
-        MessagePopup("Error", "PICFirmwareUpgrade: open file error");
-        return UPGRADE_FILE_REFUSED;
-    }
+    if (!file)
+        return refused(
+            UpgradeError::FileRefused,
+            std::string("PICFirmwareUpgrade: open file error (") + std::strerror(errno) + ")",
+            "Error", "PICFirmwareUpgrade: open file error");
     LogToWindow("Starting Firmware Upgrade");
     ProcessSystemEvents();
 
@@ -82,26 +105,25 @@ FirmwareUpgradeResult UpgradeFirmwareFile(const char* path) {
     HexImage image;
     const HexReadResult read =
         ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &image);
-    if (read != HEX_READ_OK || image.count == 0) {
-        contentsRefused(read, image);
-        return UPGRADE_FILE_REFUSED;
-    }
-    if (!image.endOfFile && incompleteFileConfirmed() != 1) return UPGRADE_FILE_REFUSED;
+    if (read != HEX_READ_OK || image.count == 0) return contentsRefused(read, image);
+    if (!image.endOfFile && (!sendIncomplete || sendIncomplete() != 1))
+        return refused(UpgradeError::FileRefused,
+                       "the file has no end-of-file record, so it may have been cut short; "
+                       "not sent");
 
-    if (BusyRefused()) return UPGRADE_BUSY;
+    if (BusyRefused()) return refused(UpgradeError::Busy, "Busy, can't process cmd!");
     g_iBusy = 1;
     BeginUpgradeSession();
-    const TransferResult result = sendToBootloader(l_uchChar_array.data(), image);
+    UpgradeOutcome outcome = sendToBootloader(l_uchChar_array.data(), image, port);
     EndUpgradeSession();
     g_iBusy = 0;
-    file.reset();
-    if (result == TRANSFER_CANCELLED) {
-        MessagePopup("Warning message",
-                     "Firmware upgrade cancelled. The board stays in its bootloader and can be "
-                     "upgraded again.");
-        return UPGRADE_CANCELLED;
+    if (outcome.error == UpgradeError::Cancelled) {
+        outcome.popupTitle = "Warning message";
+        outcome.popupText =
+            "Firmware upgrade cancelled. The board stays in its bootloader and can be upgraded "
+            "again.";
     }
-    return result == TRANSFER_DONE ? UPGRADE_DONE : UPGRADE_FAILED;
+    return outcome;
 }
 
 int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
@@ -118,6 +140,10 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     // Remembering is a convenience: a settings file that cannot be written
     // must not stop the upgrade.
     SaveSetting(kLastFolderKey, std::filesystem::path(path).parent_path().c_str());
-    const FirmwareUpgradeResult result = UpgradeFirmwareFile(path);
-    return result == UPGRADE_FILE_REFUSED || result == UPGRADE_BUSY ? -1 : 0;
+    int port = 0;
+    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
+    const UpgradeOutcome outcome = UpgradeFirmwareFile(path, port, incompleteFileConfirmed);
+    if (outcome.popupTitle) MessagePopup(outcome.popupTitle, outcome.popupText.c_str());
+    return outcome.error == UpgradeError::FileRefused || outcome.error == UpgradeError::Busy ? -1
+                                                                                             : 0;
 }

@@ -1,17 +1,15 @@
 #pragma once
 // Re-flashing the board from a HEX file through its bootloader, which must already be running.
 
-// How an upgrade of a chosen file ended.
-enum FirmwareUpgradeResult {
-    UPGRADE_DONE = 0,          // every record acknowledged, "Data successfully sent"
-    UPGRADE_FILE_REFUSED = 1,  // steps 2 to 4 below: nothing sent, the popup said why
-    UPGRADE_BUSY = 2,          // step 5: nothing sent
-    UPGRADE_FAILED = 3,        // no bootloader, or the transfer stopped: reported by step 6
-    UPGRADE_CANCELLED = 4,     // CancelFirmwareUpgrade during the transfer
-};
+#include "firmware/upgrade_outcome.h"
 
-// Steps 2 to 6 below for the file at path, for the button and the command line alike.
-FirmwareUpgradeResult UpgradeFirmwareFile(const char* path);
+// Steps 2 to 6 of the button below for the file at path, for the button and the command line
+// alike. It shows no popup: the outcome carries the one the console shows. port is the COM
+// port the upgrade opens when the link is not connected (a board in its bootloader cannot be
+// connected to); when connected it talks on g_iCom_port_num. sendIncomplete is asked whether
+// to send a file without an end-of-file record (1 sends it); null sends no such file.
+// Returns success; FileRefused; Busy; PortNotOpened; NoBootloader; TransferStopped; Cancelled.
+UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncomplete)(void));
 
 // The "Upgrade firmware..." button. On the commit event it runs the whole upgrade before it
 // returns; other events do nothing and return 0.
@@ -27,10 +25,13 @@ FirmwareUpgradeResult UpgradeFirmwareFile(const char* path);
 //    question (default No); No: -1.
 // 5. Busy: logs "WARNING: Busy, can't process cmd!", -1, g_iBusy untouched. Otherwise
 //    g_iBusy is 1, and the upgrade session (firmware/upgrade_session.h) runs, until the
-//    upgrade ends.
+//    upgrade ends. When the link is not connected, the port PANEL_COM_PORT names is opened
+//    for the upgrade (its failure lines logged, nothing sent when it does not open) and
+//    given up afterwards.
 // 6. TestBootloaderPresence; then logs "PIC is ready for upgrade, sending data" and
 //    SendFirmwareData; when all was acknowledged, flushes the input queue and logs
-//    "Data successfully sent". Failures are reported by those steps. Returns 0.
+//    "Data successfully sent". Failures are reported by those steps, a failed line also in
+//    a popup titled "Error". Returns 0.
 // Whatever the outcome, the file is closed, and g_iBusy is 0 when step 5 set it. A cancelled
 // upgrade then says in a popup titled "Warning message" that the board stays in its
 // bootloader and can be upgraded again.

@@ -77,6 +77,10 @@ void ShowUpgradeProgress(void) {
         SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, g_progress.sent);
 }
 
+int UpgradeRecordsSent(void) {
+    return g_progress.sent;
+}
+
 void SetUpgradeProgressSink(UpgradeProgressSink sink) {
     g_progressSink = sink;
 }

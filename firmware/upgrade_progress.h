@@ -29,6 +29,9 @@ void KeepUpgradeResponsive(void);
 // Shows the acknowledged count on the bar at once, as the transfer ends however it ends.
 void ShowUpgradeProgress(void);
 
+// Records acknowledged in the transfer under way or last made.
+int UpgradeRecordsSent(void);
+
 // Where the progress goes in a program without the panel (the command line
 // companion): the sink gets the acknowledged and the total records whenever
 // the bar would be updated. Null, the default, updates PANEL_UPGRADE_PROGRESS.

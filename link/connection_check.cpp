@@ -1,6 +1,6 @@
 #include "link/connection_check.h"
 
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "runtime/userint.h"
 
 int ConnectedOrWarn(void) {

@@ -1,10 +1,6 @@
 #include "link/frame.h"
 
 #include <bit>
-#include <cstdio>
-
-#include "link/line_guard.h"
-#include "panel/serial_monitor.h"
 
 unsigned int g_uiTx_word_buf[FRAME_MAX_WORDS];
 unsigned int g_uiRx_word_buf[FRAME_MAX_WORDS];
@@ -38,14 +34,4 @@ unsigned char ChecksumCount(const unsigned int* words, int count) {
         for (int shift = 0; shift < 32; shift += 8)
             sum = static_cast<unsigned char>(sum + ((words[i] >> shift) & 0xFFu));
     return sum;
-}
-
-int ProcessFirstWord(void) {
-    int received = static_cast<int>(g_uiRx_word_buf[0] >> 24);
-    if (received == g_iTXCommand_id + CMD_RESPONSE_FLAG) return 1;
-    std::sprintf(disp_str, "ERROR: rx = %d, tx = %d", received, g_iTXCommand_id);
-    LogToWindow(disp_str);
-    // An answer to another request: the one to this request may follow.
-    MarkLineUnsettled(0);
-    return -1;
 }

@@ -38,7 +38,3 @@ unsigned int ReverseByteInWord32(unsigned int w);
 
 // The 8-bit sum (mod 256) of all bytes of count words; 0 for count <= 0.
 unsigned char ChecksumCount(const unsigned int* words, int count);
-
-// 1 when the received header answers g_iTXCommand_id; else logs
-// "ERROR: rx = %d, tx = %d", marks the line unsettled and returns -1.
-int ProcessFirstWord(void);

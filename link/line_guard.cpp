@@ -3,38 +3,35 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/connection.h"
+#include "link/deadline.h"
 #include "link/frame.h"
-#include "link/tick_clock.h"
-#include "link/transaction.h"
+#include "link/testing.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 
 namespace {
 
-constexpr double kPollSeconds = 0.002;  // between looks at an unsettled line
-// The receive wait is counted in polls, which run faster or slower with the machine's load,
-// so the wait that failed and the one just measured may differ; the guard outlasts both by
-// half again.
-constexpr double kGuardMargin = 1.5;
+// Room for one read of what is waiting; more is read in turns.
+constexpr int kScratchBytes = 512;
 
 struct LineState {
     bool unsettled = false;
-    double failedAt = 0;      // when the failed wait ended
     double guardSeconds = 0;  // quiet needed before the next send
-    int queuedAtFailure = 0;  // bytes already waiting then
-    double longestWait = 0;   // the longest failed wait seen since start-up
+    double quietSince = 0;    // the failure, or the last byte seen after it
+    int queuedAtFailure = 0;  // bytes already waiting then: not late, but stale
+    bool looked = false;      // whether a look came after the failure
+    int dropped = 0;          // bytes thrown away since the failure
 };
 LineState g_line;
 double g_quietLimitSeconds = LINE_QUIET_LIMIT_SECONDS;
 
 // Reads and drops what is waiting; returns how many bytes, or -1.
-int discardInput(int queued) {
-    unsigned char scratch[FRAME_MAX_BYTES];
+int discardInput(int port, int queued) {
+    unsigned char scratch[kScratchBytes];
     int dropped = 0;
     while (queued > 0) {
-        const int n = ComRd(g_iCom_port_num, scratch, std::min<int>(queued, FRAME_MAX_BYTES));
+        const int n = ComRd(port, scratch, std::min(queued, kScratchBytes));
         if (n <= 0) return -1;
         dropped += n;
         queued -= n;
@@ -44,16 +41,12 @@ int discardInput(int queued) {
 
 }  // namespace
 
-void MarkLineUnsettled(double waitSeconds) {
+void MarkLineUnsettled(int port, double guardSeconds) {
+    g_line = LineState{};
     g_line.unsettled = true;
-    g_line.failedAt = Timer();
-    // A wait that ran out earlier, when polls were slower, shows how long an
-    // answer may take better than this one alone.
-    g_line.longestWait = std::max(g_line.longestWait, waitSeconds);
-    g_line.guardSeconds = kGuardMargin * std::max(g_line.longestWait, FullReceiveWaitSeconds());
-    // A link already taken down has no queue to look at.
-    g_line.queuedAtFailure =
-        g_iConnection_status == 1 ? std::max(GetInQLen(g_iCom_port_num), 0) : 0;
+    g_line.guardSeconds = guardSeconds;
+    g_line.quietSince = Timer();
+    g_line.queuedAtFailure = std::max(GetInQLen(port), 0);
 }
 
 void ResetLineGuard(void) {
@@ -68,43 +61,48 @@ void SetLineQuietLimit(double seconds) {
     g_quietLimitSeconds = seconds;
 }
 
-int SettleLine(void) {
-    if (!g_line.unsettled) return 1;
-    const double start = Timer();
-    const Deadline giveUp = DeadlineAfter(g_quietLimitSeconds);
-    int queued = GetInQLen(g_iCom_port_num);
-    if (queued < 0) return -1;
-    // Bytes that came after the failure came at some moment up to now: count
-    // the quiet from now, not from the failure.
-    double lastByteAt = queued > g_line.queuedAtFailure ? start : g_line.failedAt;
-    int dropped = 0;
-    for (;;) {
-        if (queued > 0) {
-            const int n = discardInput(queued);
-            if (n < 0) return -1;
-            dropped += n;
-            lastByteAt = Timer();
-        }
-        const double now = Timer();
-        if (now - lastByteAt >= g_line.guardSeconds) break;
-        if (DeadlinePassed(giveUp)) {
-            std::sprintf(disp_str,
-                         "ERROR on %d: The line never went quiet after a failed answer "
-                         "(%d bytes in %.1f s); nothing sent",
-                         g_iTXCommand_id, dropped, now - start);
-            LogToWindow(disp_str);
-            return 0;
-        }
-        Delay(std::min(kPollSeconds, g_line.guardSeconds - (now - lastByteAt)));
-        queued = GetInQLen(g_iCom_port_num);
-        if (queued < 0) return -1;
+LineSettle LookAtLine(int port, double* quietLeft) {
+    *quietLeft = 0;
+    if (!g_line.unsettled) return LineSettle::Settled;
+    const int queued = GetInQLen(port);
+    if (queued < 0) return LineSettle::PortFailed;
+    // More than was there at the failure (or anything after the first look, which
+    // emptied the queue) came at some moment up to now: count the quiet from now.
+    if (queued > (g_line.looked ? 0 : g_line.queuedAtFailure)) g_line.quietSince = Timer();
+    g_line.looked = true;
+    const int dropped = discardInput(port, queued);
+    if (dropped < 0) return LineSettle::PortFailed;
+    g_line.dropped += dropped;
+    const double quiet = Timer() - g_line.quietSince;
+    if (quiet < g_line.guardSeconds) {
+        *quietLeft = g_line.guardSeconds - quiet;
+        return LineSettle::NotQuiet;
     }
-    if (FlushInQ(g_iCom_port_num) < 0) return -1;
+    if (FlushInQ(port) < 0) return LineSettle::PortFailed;
     g_line.unsettled = false;
-    if (dropped > 0) {
-        std::sprintf(disp_str, "WARNING on %d: Discarded %d late bytes of a failed answer",
-                     g_iTXCommand_id, dropped);
-        LogToWindow(disp_str);
+    if (g_line.dropped > 0) {
+        std::snprintf(disp_str, sizeof disp_str,
+                      "WARNING on %d: Discarded %d late bytes of a failed answer", g_iTXCommand_id,
+                      g_line.dropped);
+        LogWarning(disp_str);
     }
-    return 1;
+    return LineSettle::Settled;
+}
+
+int LateBytesDropped(void) {
+    return g_line.dropped;
+}
+
+LineSettle SettleLine(int port) {
+    const Deadline giveUp = DeadlineAfter(g_quietLimitSeconds);
+    for (;;) {
+        double quietLeft = 0;
+        const LineSettle look = LookAtLine(port, &quietLeft);
+        if (look != LineSettle::NotQuiet) return look;
+        if (LinkWaitsInterrupted()) return LineSettle::Interrupted;
+        if (DeadlinePassed(giveUp)) return LineSettle::NotQuiet;
+        // Wakes at the next byte, which starts the quiet anew, or when the quiet is long enough.
+        if (WaitInQLen(port, 1, std::min(quietLeft, SecondsLeft(giveUp))) < 0)
+            return LineSettle::PortFailed;
+    }
 }

@@ -2,32 +2,43 @@
 // Keeps a late answer from passing as the answer to the next request. A
 // register answer carries no address, so once a receive has failed, whatever
 // the board still sends must be waited out and thrown away before the next
-// request goes out.
+// request goes out, and before the port is given up to another program.
 
-// How long the guard waits at most for the line to go quiet: a board that
-// never stops sending must not hold the console.
+// How long a wait for the line to go quiet lasts at most: a board that never
+// stops sending must not hold the console.
 enum { LINE_QUIET_LIMIT_SECONDS = 10 };
 
-// Marks the line unsettled after a failed receive that waited waitSeconds:
-// an answer may still be on its way. The guard time is one and a half times
-// the longest of that wait, the longest failed wait since start-up and a full
-// receive wait at the last speed test's rate.
-void MarkLineUnsettled(double waitSeconds);
+// How a look at, or a wait for, a quiet line ended.
+enum class LineSettle {
+    Settled,      // quiet for the guard time (or never unsettled); the input is flushed
+    NotQuiet,     // still unsettled: bytes came too recently
+    PortFailed,   // the port failed (still unsettled)
+    Interrupted,  // InterruptLinkWaits asked the wait to end (still unsettled; nothing logged)
+};
 
-// The start-up state: settled, nothing pending.
+// Marks the line of the open port unsettled after a failed receive: an
+// answer may still be on its way, and the line must stay quiet for
+// guardSeconds, counted from now or from the last byte that comes later.
+void MarkLineUnsettled(int port, double guardSeconds);
+
+// The start-up state: settled, nothing pending. Also for a port that is gone.
 void ResetLineGuard(void);
 
-// 1 while the line is unsettled.
+// 1 while the line is unsettled: a late answer may still come.
 int LineUnsettled(void);
 
-// Before a send on an unsettled line: waits until no byte has arrived for the
-// guard time, counted from the later of the failure and the last byte seen,
-// discarding (and logging the count of) what arrives, then flushes the input
-// and marks the line settled. Returns 1 at once on a settled line and 1 once
-// settled; 0 when the line did not go quiet within the quiet limit (one line
-// logged; still unsettled); -1 when the port failed (still unsettled). Sends
-// nothing and processes no events.
-int SettleLine(void);
+// One look, without waiting: reads and drops what came since the last look;
+// once the line has been quiet for the guard time, flushes the input, logs
+// "WARNING on <id>: Discarded <n> late bytes of a failed answer" when any
+// came, and marks it settled. Returns Settled (at once on a settled line),
+// NotQuiet with the seconds still to wait in *quietLeft, or PortFailed.
+LineSettle LookAtLine(int port, double* quietLeft);
 
-// The quiet limit, LINE_QUIET_LIMIT_SECONDS unless changed; tests shorten it.
-void SetLineQuietLimit(double seconds);
+// Waits for a quiet line: sleeps, woken by each byte that comes, until
+// LookAtLine finds it settled. Returns Settled (at once on a settled line),
+// NotQuiet when the quiet limit passed first, PortFailed, or Interrupted.
+// Logs nothing but LookAtLine's line; sends nothing; processes no events.
+LineSettle SettleLine(int port);
+
+// Bytes thrown away since the last failure.
+int LateBytesDropped(void);

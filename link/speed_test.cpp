@@ -1,6 +1,6 @@
 #include "link/speed_test.h"
 
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "link/tick_clock.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
@@ -8,17 +8,15 @@
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 
-int g_iSpeedCounter;
-
 namespace {
 constexpr double kTimerIntervalSeconds = 0.25;
 constexpr int kWindowTicks = 2;
 constexpr int kPollsBetweenEvents = 4000;  // events are dispatched every 4001 polls
-double g_secondsPerPoll = 0;
+double g_windowSeconds = 0;
 }  // namespace
 
-double SpeedTestSecondsPerPoll(void) {
-    return g_secondsPerPoll;
+double SpeedTestWindowSeconds(void) {
+    return g_windowSeconds;
 }
 
 int RunSpeedTest(void) {
@@ -36,11 +34,11 @@ int RunSpeedTest(void) {
             ProcessSystemEvents();
             // Without an event loop (the command line companion) no tick is
             // delivered; the clock counts them. Looked at here only, so the
-            // polls cost what the receive wait's do.
+            // polls cost what they always did.
             CountElapsedTicks(window);
         }
     }
-    if (polls > 0) g_secondsPerPoll = (Timer() - start) / polls;
+    g_windowSeconds = Timer() - start;
     g_iSpeedCounter = polls;
     return polls;
 }

@@ -1,8 +1,6 @@
 #include "link/tick_clock.h"
 
-#include <cmath>
-
-#include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "runtime/cvirte.h"
@@ -11,7 +9,10 @@
 
 namespace {
 constexpr double kFallbackIntervalSeconds = 0.25;
-}
+// tcdrain would wait for the kernel's clock tick (milliseconds on a real UART) after each
+// byte; looking twice a character time keeps the line busy without spinning.
+constexpr double kDrainLookSeconds = LINK_CHARACTER_SECONDS / 2;
+}  // namespace
 
 TickWait StartTickWait(void) {
     TickWait wait{Timer(), kFallbackIntervalSeconds};
@@ -22,15 +23,6 @@ TickWait StartTickWait(void) {
     return wait;
 }
 
-Deadline DeadlineAfter(double seconds) {
-    const double now = Timer();
-    return {std::isfinite(seconds) && seconds > 0 ? now + seconds : now};
-}
-
-int DeadlinePassed(const Deadline& deadline) {
-    return Timer() >= deadline.at ? 1 : 0;
-}
-
 int WaitOutputDrained(void) {
     g_iTimer_cnt = 0;
     // Most bytes have left by the first look; only a slow queue pays for the clock.
@@ -38,6 +30,7 @@ int WaitOutputDrained(void) {
     const TickWait drain = StartTickWait();
     while (GetOutQLen(g_iCom_port_num) > 0) {
         if (CountElapsedTicks(drain) > g_iTimeout_val) return 0;
+        Delay(kDrainLookSeconds);
     }
     return 1;
 }

@@ -2,22 +2,23 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
-#include "link/connection.h"
+#include "link/deadline.h"
 #include "link/frame.h"
 #include "link/line_guard.h"
+#include "link/serial_link.h"
 #include "link/speed_test.h"
 #include "link/tick_clock.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 
-int g_iBusy;
-
 namespace {
 
-constexpr int kInputWaitFactor = 6;  // polls allowed, in speed-test windows
-double g_fixedReceiveWait = 0;       // seconds; 0 counts polls
+constexpr int kInputWaitFactor = 6;  // the receive wait, in speed-test windows
+constexpr double kGuardFactor = 1.5;
+double g_fixedReceiveWait = 0;  // seconds; 0 takes the speed test's
 
 struct StatusMessage {
     unsigned int bit;
@@ -34,38 +35,66 @@ const StatusMessage kStatusMessages[] = {
     // 0x80 has no line: the response fails silently.
 };
 
-// Ends a send: logs the message (with the command id), frees the link.
-int sendFailure(const char* format, int result) {
-    std::sprintf(disp_str, format, g_iTXCommand_id);
-    LogToWindow(disp_str);
-    g_iBusy = 0;
-    return result;
+// Logs "ERROR on <id>: <words>" and returns the failure that says so.
+LinkResult failureLogged(LinkError error, const char* words) {
+    std::snprintf(disp_str, sizeof disp_str, "ERROR on %d: %s", g_iTXCommand_id, words);
+    LogError(disp_str);
+    return LinkResult::Failure(error, words);
 }
 
 // A port call failed: either the device is gone, which takes the link down
-// with its own lines (true), or the failure is logged as `format` says.
-bool portFailed(const char* format) {
-    if (LinkDeviceLost()) return true;
-    std::sprintf(disp_str, format, g_iTXCommand_id);
-    LogToWindow(disp_str);
-    return false;
+// with its own lines, or the failure is logged with `words`.
+LinkResult portFailure(const char* words) {
+    std::string gone;
+    if (LinkDeviceLost(&gone)) return LinkResult::Failure(LinkError::DeviceGone, gone);
+    return failureLogged(LinkError::PortFailed, words);
+}
+
+LinkResult sendEnded(LinkResult result) {
+    g_iBusy = 0;
+    return result;
 }
 
 // Ends a receive after its lines are logged. The answer may still be on its
 // way, so the line is guarded before anything else can send (the events
 // processed next may run a command); then the monitor shows the lines. A
-// vanished device sends nothing late: the next line is a new one.
-int receiveFailed(double waitStart, bool deviceGone = false) {
-    if (!deviceGone) MarkLineUnsettled(Timer() - waitStart);
+// vanished device sends nothing late.
+LinkResult receiveEnded(LinkResult result) {
+    if (result.error != LinkError::DeviceGone)
+        MarkLineUnsettled(g_iCom_port_num, LateAnswerGuardSeconds());
     ProcessSystemEvents();
     g_iBusy = 0;
-    return -1;
+    return result;
 }
 
-int receiveFailure(const char* format, double waitStart) {
-    std::sprintf(disp_str, format, g_iTXCommand_id);
-    LogToWindow(disp_str);
-    return receiveFailed(waitStart);
+LinkResult statusFailure(unsigned int status) {
+    std::string reason;
+    for (const StatusMessage& m : kStatusMessages) {
+        if (!(status & m.bit)) continue;
+        LogError(m.line);
+        reason += (reason.empty() ? "" : "; ") + std::string(m.line);
+    }
+    if (reason.empty()) {
+        char words[32];
+        std::snprintf(words, sizeof words, "status byte 0x%02X", status);
+        reason = words;
+    }
+    return LinkResult::Failure(LinkError::StatusError, reason);
+}
+
+// Checks a frame read whole into g_uiRx_word_buf (n words, host order).
+LinkResult checkAnswer(int n) {
+    const unsigned int status = (g_uiRx_word_buf[n - 1] >> 8) & 0xFFu;
+    if (status != 0) return statusFailure(status);
+    if ((g_uiRx_word_buf[0] & 0xFFFFu) != static_cast<unsigned int>(n))
+        return failureLogged(LinkError::WordCount, "Different number of words received");
+    const unsigned int received = g_uiRx_word_buf[n - 1] & 0xFFu;
+    g_uiRx_word_buf[n - 1] &= ~0xFFu;
+    if (ChecksumCount(g_uiRx_word_buf, n) != received) {
+        LogError("ERROR in GetResponse: Incorrect checksum");
+        return LinkResult::Failure(LinkError::Checksum, "Incorrect checksum");
+    }
+    return {};
 }
 
 }  // namespace
@@ -76,26 +105,40 @@ void SetReceiveWaitSeconds(double seconds) {
 
 double FullReceiveWaitSeconds(void) {
     if (g_fixedReceiveWait > 0) return g_fixedReceiveWait;
-    return kInputWaitFactor * static_cast<double>(g_iSpeedCounter) * SpeedTestSecondsPerPoll();
+    return kInputWaitFactor * SpeedTestWindowSeconds();
+}
+
+double LateAnswerGuardSeconds(void) {
+    return kGuardFactor * FullReceiveWaitSeconds();
 }
 
 int BusyRefused(void) {
     if (g_iBusy != 1) return 0;
-    std::sprintf(disp_str, "WARNING: Busy, can't process cmd!");
-    LogToWindow(disp_str);
+    LogWarning("WARNING: Busy, can't process cmd!");
     return 1;
 }
 
-int SendSerialMsg(unsigned int* words, int count) {
+LinkResult SendFrame(unsigned int* words, int count) {
     if (g_iBusy == 1) {
-        LogToWindow("WARNING: g_iBusy, can't process cmd!");
-        return -1;
+        LogWarning("WARNING: g_iBusy, can't process cmd!");
+        return LinkResult::Failure(LinkError::Busy, "g_iBusy, can't process cmd!");
     }
     g_iBusy = 1;
-    if (const int settled = SettleLine(); settled != 1) {
-        if (settled < 0) portFailed("ERROR on %d: Failed to read input queue");
-        g_iBusy = 0;
-        return settled < 0 ? -2 : SEND_LINE_NOT_QUIET;
+    const double settleStart = Timer();
+    switch (SettleLine(g_iCom_port_num)) {
+        case LineSettle::Settled:
+            break;
+        case LineSettle::PortFailed:
+            return sendEnded(portFailure("Failed to read input queue"));
+        case LineSettle::NotQuiet:
+        case LineSettle::Interrupted: {
+            char what[128];
+            std::snprintf(what, sizeof what,
+                          "The line never went quiet after a failed answer (%d bytes in %.1f s); "
+                          "nothing sent",
+                          LateBytesDropped(), Timer() - settleStart);
+            return sendEnded(failureLogged(LinkError::LineNotQuiet, what));
+        }
     }
     FlushInQ(g_iCom_port_num);
     words[count - 1] |= ChecksumCount(words, count);
@@ -105,70 +148,86 @@ int SendSerialMsg(unsigned int* words, int count) {
         for (int shift = 24; shift >= 0; shift -= 8) {
             const unsigned char byte = static_cast<unsigned char>(word >> shift);
             if (ComWrt(g_iCom_port_num, &byte, 1) != 1) {
-                sendFailure("ERROR on %d: Failed to write output queue", -2);
-                LinkDeviceLost();
-                return -2;
+                LinkResult refused =
+                    failureLogged(LinkError::WriteRefused, "Failed to write output queue");
+                g_iBusy = 0;
+                std::string gone;
+                if (LinkDeviceLost(&gone)) refused = {LinkError::DeviceGone, gone};
+                return refused;
             }
             if (!WaitOutputDrained())
-                return sendFailure("ERROR on %d: Output queue was not emptied", -3);
+                return sendEnded(
+                    failureLogged(LinkError::NotDrained, "Output queue was not emptied"));
         }
     }
     DispMsg(words, "TX: ", count);
-    g_iBusy = 0;
-    return 1;
+    return sendEnded({});
 }
 
-int GetSerialResponse(int expectedBytes) {
+int SendSerialMsg(unsigned int* words, int count) {
+    switch (SendFrame(words, count).error) {
+        case LinkError::None:
+            return 1;
+        case LinkError::Busy:
+            return -1;
+        case LinkError::NotDrained:
+            return -3;
+        default:
+            return -2;
+    }
+}
+
+LinkResult ReceiveFrame(int expectedBytes) {
     if (expectedBytes <= 0 || expectedBytes > FRAME_MAX_BYTES || expectedBytes % 4 != 0) {
         // Never read more than the buffer holds, whatever a caller asks.
-        std::sprintf(disp_str, "ERROR on %d: Invalid response length %d", g_iTXCommand_id,
-                     expectedBytes);
-        LogToWindow(disp_str);
+        char what[64];
+        std::snprintf(what, sizeof what, "Invalid response length %d", expectedBytes);
+        LinkResult refused = failureLogged(LinkError::BadRequest, what);
         g_iBusy = 0;
-        return -1;
+        return refused;
     }
-    const double waitStart = Timer();
-    const long long limit = static_cast<long long>(kInputWaitFactor) * g_iSpeedCounter;
-    const bool timed = g_fixedReceiveWait > 0;
-    const Deadline deadline = DeadlineAfter(g_fixedReceiveWait);
-    long long polls = 0;
+    const Deadline deadline = DeadlineAfter(FullReceiveWaitSeconds());
     for (;;) {
-        int queued = GetInQLen(g_iCom_port_num);
+        const int queued = WaitInQLen(g_iCom_port_num, expectedBytes, SecondsLeft(deadline));
         // A vanished device will send nothing more: no point in waiting.
-        if (queued < 0)
-            return receiveFailed(waitStart, portFailed("ERROR on %d: Failed to read input queue"));
-        if (timed ? DeadlinePassed(deadline) != 0 : polls > limit)
-            return receiveFailure("ERROR on %d: Timed out on GetInQLen", waitStart);
-        ++polls;
+        if (queued < 0) return receiveEnded(portFailure("Failed to read input queue"));
         if (queued >= expectedBytes) break;
+        if (DeadlinePassed(deadline))
+            return receiveEnded(failureLogged(LinkError::NoAnswer, "Timed out on GetInQLen"));
     }
     // Bytes arrive most significant first: assemble each word from them.
     unsigned char bytes[FRAME_MAX_BYTES];
     if (ComRd(g_iCom_port_num, bytes, expectedBytes) < expectedBytes) {
-        if (LinkDeviceLost()) return receiveFailed(waitStart, true);
-        return receiveFailure("ERROR on %d: Timed out on ComRd", waitStart);
+        std::string gone;
+        if (LinkDeviceLost(&gone))
+            return receiveEnded(LinkResult::Failure(LinkError::DeviceGone, gone));
+        return receiveEnded(failureLogged(LinkError::ShortRead, "Timed out on ComRd"));
     }
     const int n = expectedBytes / 4;
     for (int i = 0; i < n; ++i) g_uiRx_word_buf[i] = WordFromBytes(&bytes[4 * i]);
     DispMsg(g_uiRx_word_buf, "RX: ", n);
-
-    const unsigned int status = (g_uiRx_word_buf[n - 1] >> 8) & 0xFFu;
-    if (status != 0) {
-        for (const StatusMessage& m : kStatusMessages) {
-            if (!(status & m.bit)) continue;
-            std::sprintf(disp_str, "%s", m.line);
-            LogToWindow(disp_str);
-        }
-        return receiveFailed(waitStart);
-    }
-    if ((g_uiRx_word_buf[0] & 0xFFFFu) != static_cast<unsigned int>(n))
-        return receiveFailure("ERROR on %d: Different number of words received", waitStart);
-    const unsigned int received = g_uiRx_word_buf[n - 1] & 0xFFu;
-    g_uiRx_word_buf[n - 1] &= ~0xFFu;
-    if (ChecksumCount(g_uiRx_word_buf, n) != received) {
-        LogToWindow("ERROR in GetResponse: Incorrect checksum");
-        return receiveFailed(waitStart);
-    }
+    const LinkResult checked = checkAnswer(n);
+    if (!checked.ok()) return receiveEnded(checked);
     g_iBusy = 0;
-    return 1;
+    return {};
+}
+
+int GetSerialResponse(int expectedBytes) {
+    return ReceiveFrame(expectedBytes).ok() ? 1 : -1;
+}
+
+LinkResult CheckAnswerCommand(void) {
+    const int received = static_cast<int>(g_uiRx_word_buf[0] >> 24);
+    if (received == g_iTXCommand_id + CMD_RESPONSE_FLAG) return {};
+    char words[64];
+    std::snprintf(words, sizeof words, "rx = %d, tx = %d", received, g_iTXCommand_id);
+    std::snprintf(disp_str, sizeof disp_str, "ERROR: %s", words);
+    LogError(disp_str);
+    // An answer to another request: the one to this request may follow.
+    MarkLineUnsettled(g_iCom_port_num, LateAnswerGuardSeconds());
+    return LinkResult::Failure(LinkError::WrongCommand, words);
+}
+
+int ProcessFirstWord(void) {
+    return CheckAnswerCommand().ok() ? 1 : -1;
 }

@@ -1,40 +1,72 @@
 #pragma once
-// One request frame out, one response frame in, on g_iCom_port_num.
+// One request frame out, one response frame in, on g_iCom_port_num. Each step
+// comes twice: the typed core (a LinkResult with the reason in words) and the
+// Part's routine, which returns the core's outcome as its result code.
 
-// 1 while a frame is being sent and for the whole firmware upgrade.
-extern int g_iBusy;
+#include "link/result.h"
 
 // The register and block routines' own busy refusal: when g_iBusy is 1, logs
 // "WARNING: Busy, can't process cmd!" and returns 1; else returns 0.
 int BusyRefused(void);
 
-// SendSerialMsg's result when the line never went quiet after a failed answer.
-enum { SEND_LINE_NOT_QUIET = -4 };
-
-// After a failed receive, first waits the late answer out (see SettleLine).
+// After a failed receive, first waits the late answer out (line_guard.h).
 // Then adds the checksum to the last of count words (in place), writes the
 // frame byte by byte, most significant byte first, each drained before the
-// next, and logs it as "TX: " lines. Returns 1; -1 busy (nothing sent); -2 a
-// byte was refused or the port failed; -3 the output queue did not empty
-// within g_iTimeout_val ticks; SEND_LINE_NOT_QUIET (nothing sent). A port
-// whose device vanished takes the link down (see LinkDeviceLost).
+// next (tick_clock.h), and logs it as "TX: " lines. Returns success, or, each
+// with its line logged and g_iBusy 0 afterwards:
+//   Busy          "WARNING: g_iBusy, can't process cmd!"; nothing sent, g_iBusy kept
+//   LineNotQuiet  "ERROR on <id>: The line never went quiet after a failed answer
+//                 (<n> bytes in <s> s); nothing sent"
+//   WriteRefused  "ERROR on <id>: Failed to write output queue"
+//   NotDrained    "ERROR on <id>: Output queue was not emptied" (after g_iTimeout_val ticks)
+//   PortFailed    "ERROR on <id>: Failed to read input queue" (before anything was sent)
+//   DeviceGone    the device vanished: the link is taken down (LinkDeviceLost's lines)
+LinkResult SendFrame(unsigned int* words, int count);
+
+// SendFrame as a result code: 1; -1 busy; -2 nothing (more) could be sent
+// (WriteRefused, LineNotQuiet, PortFailed, DeviceGone); -3 NotDrained.
 int SendSerialMsg(unsigned int* words, int count);
 
-// Waits for expectedBytes (a multiple of 4, at most FRAME_MAX_BYTES), reads
-// them into g_uiRx_word_buf in host order, logs them as "RX: " lines and
-// checks status, word count and checksum; waits 6 speed-test windows of
-// polls, or the fixed wait (SetReceiveWaitSeconds). Returns 1, or -1 on any failure
-// (logged), after which the line is unsettled until the next send; clears
-// g_iBusy either way. A vanished device ends the wait at once and takes the
-// link down.
+// Waits, sleeping, for expectedBytes (a multiple of 4, at most FRAME_MAX_BYTES)
+// for FullReceiveWaitSeconds(), reads them into g_uiRx_word_buf in host order,
+// logs them as "RX: " lines and checks status, word count and checksum.
+// Returns success, or, each with its lines logged:
+//   BadRequest  "ERROR on <id>: Invalid response length <n>"; nothing read
+//   NoAnswer    "ERROR on <id>: Timed out on GetInQLen"
+//   ShortRead   "ERROR on <id>: Timed out on ComRd"
+//   PortFailed  "ERROR on <id>: Failed to read input queue"
+//   DeviceGone  the device vanished (at once, not at the time-out): link taken down
+//   StatusError one "Status register error: ..." line per status bit 0x01..0x40 set
+//               (the reason joins them; 0x80 has no line)
+//   WordCount   "ERROR on <id>: Different number of words received"
+//   Checksum    "ERROR in GetResponse: Incorrect checksum"
+// After a failure other than BadRequest and DeviceGone the line is unsettled
+// (LateAnswerGuardSeconds); then events are processed. Clears g_iBusy either way.
+LinkResult ReceiveFrame(int expectedBytes);
+
+// ReceiveFrame as a result code: 1, or -1 on any failure.
 int GetSerialResponse(int expectedBytes);
 
-// How long a receive wait lasts before it gives up: the fixed wait when one is
-// set, else at the polling rate the last speed test measured (0 before the
-// first speed test).
+// Whether the received header answers g_iTXCommand_id. Returns success, or
+// WrongCommand after logging "ERROR: rx = <id>, tx = <id>" and marking the
+// line unsettled: the answer to this request may still follow.
+LinkResult CheckAnswerCommand(void);
+// CheckAnswerCommand as a result code: 1, or -1.
+int ProcessFirstWord(void);
+
+// How long a receive wait lasts: the fixed wait when one is set, else six
+// times the last speed test's window in seconds (about 3 s; 0 before the
+// first speed test, when an answer must be complete at the first look). A
+// time on the clock: the machine's load after the speed test does not change it.
 double FullReceiveWaitSeconds(void);
 
-// Makes every receive wait last `seconds` on the clock instead of the polls
-// the speed test counted, for a program that runs one command without a speed
-// test (the command line companion). 0, the default, returns to the polls.
+// Makes every receive wait last `seconds`, for a program that runs one
+// command without a speed test (the command line companion). 0, the default,
+// or a value that is not a positive number returns to the speed test's.
 void SetReceiveWaitSeconds(double seconds);
+
+// How long the line must stay quiet after a failed answer before the next
+// request, or before the port may be given to another program: one and a half
+// receive waits. So a late answer is caught up to two and a half receive waits
+// (about 7.5 s) after its request.
+double LateAnswerGuardSeconds(void);

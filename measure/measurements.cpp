@@ -11,36 +11,42 @@
 #include "registers/register_access.h"
 #include "runtime/userint.h"
 
+const char TEMPERATURE_FORMAT[] = "Board temperature is %.2f";
+const char CURRENT_FORMAT[] = "Channel%i: %0.3fmA";
+
 namespace {
 constexpr int kTemperatureDivisor = 4;
 constexpr int kTemperatureOffset = 103;
 }  // namespace
 
-int ReadBoardTemperature(float* celsius) {
+RegisterResult ReadBoardTemperature(float* celsius) {
     unsigned int raw = 0;
-    if (GetRegister(ADDR_TEMPERATURE, &raw) <= 0) return 0;
+    const RegisterResult read = ReadRegister(ADDR_TEMPERATURE, &raw);
+    if (!read.ok()) return read;
     *celsius = static_cast<float>(static_cast<int>(raw) / kTemperatureDivisor - kTemperatureOffset);
-    std::sprintf(disp_str, "Board temperature is %.2f", static_cast<double>(*celsius));
+    std::snprintf(disp_str, sizeof disp_str, TEMPERATURE_FORMAT, static_cast<double>(*celsius));
     LogToWindow(disp_str);
-    return 1;
+    return read;
 }
 
-int ReadChannelCurrents(float milliamps[]) {
-    if (GetBlock(ADDR_CURRENT, CHANNEL_COUNT, milliamps) <= 0) {
-        LogToWindow("Error:Failed to get register");
-        return 0;
+RegisterResult ReadChannelCurrents(float milliamps[]) {
+    const RegisterResult read = ReadBlock(ADDR_CURRENT, CHANNEL_COUNT, milliamps);
+    if (!read.ok()) {
+        LogError("Error:Failed to get register");
+        return read;
     }
     for (int k = 0; k < CHANNEL_COUNT; ++k) {
-        std::sprintf(disp_str, "Channel%i: %0.3fmA", k + 1, static_cast<double>(milliamps[k]));
+        std::snprintf(disp_str, sizeof disp_str, CURRENT_FORMAT, k + 1,
+                      static_cast<double>(milliamps[k]));
         LogToWindow(disp_str);
     }
-    return 1;
+    return read;
 }
 
 int Temperature_meas_cb(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
     float temperature = 0;
-    if (ReadBoardTemperature(&temperature)) {
+    if (ReadBoardTemperature(&temperature).ok()) {
         std::sprintf(disp_str, "%.2f", static_cast<double>(temperature));
         SetCtrlVal(g_hmainPanel, PANEL_TEMPERATURE, disp_str);
     } else {

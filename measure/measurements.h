@@ -1,15 +1,22 @@
 #pragma once
 // The board's temperature and its 16 channel currents.
 
-// Reads the raw temperature r, computes r / 4 - 103 (integer division) and
-// logs "Board temperature is <t>" with two decimals. Returns 1 with *celsius
-// set, or 0 when the read failed (its lines logged, *celsius alone).
-int ReadBoardTemperature(float* celsius);
+#include "registers/register_result.h"
 
-// Reads the 16 channel currents (mA) into milliamps and logs "Channel<k>:
-// <i>mA" for each. Returns 1, or 0 after logging "Error:Failed to get
-// register" when the read failed (milliamps then zero).
-int ReadChannelCurrents(float milliamps[]);
+// How they are logged: "Board temperature is <t>" with two decimals, and
+// "Channel<k>: <i>mA" (k from 1) with three.
+extern const char TEMPERATURE_FORMAT[];
+extern const char CURRENT_FORMAT[];
+
+// Reads the raw temperature r, computes r / 4 - 103 (integer division) and
+// logs it. Returns success with *celsius set, or the read's failure (its
+// lines logged, *celsius alone).
+RegisterResult ReadBoardTemperature(float* celsius);
+
+// Reads the 16 channel currents (mA) into milliamps and logs a line for each.
+// Returns success, or the read's failure after logging "Error:Failed to get
+// register" (milliamps then zero).
+RegisterResult ReadChannelCurrents(float milliamps[]);
 
 // Read temperature: on commit, reads the raw temperature r and shows
 // r / 4 - 103 (integer division) with two decimals, and logs it; "Err" on a

@@ -24,8 +24,20 @@ void SetLogSink(LogSink sink) {
 }
 
 int LogToWindow(const char* text) {
+    return LogLine(LOG_INFORMATION, text);
+}
+
+int LogWarning(const char* text) {
+    return LogLine(LOG_WARNING, text);
+}
+
+int LogError(const char* text) {
+    return LogLine(LOG_ERROR, text);
+}
+
+int LogLine(LogLevel level, const char* text) {
     if (g_logSink) {
-        g_logSink(text);
+        g_logSink(level, text);
         g_iSerial_comm_cnt++;
         return 0;
     }

@@ -1,13 +1,17 @@
 #pragma once
-// Blocks of 32-bit words (integers or float bit patterns) at consecutive addresses.
+// Blocks of 32-bit words (integers or float bit patterns) at consecutive
+// addresses, as typed cores and as the panel's result codes (register_result.h).
 
-// Reads count words (1..BLOCK_MAX_WORDS) from address into words. Returns 1;
-// -1 busy, no valid response or a wrong response; -2 not sent;
-// LINK_NOT_CONNECTED; -5 count out of range (nothing sent, words untouched).
-// On every failure after the count check the count words are zero.
+#include "registers/register_result.h"
+
+// Reads count words (1..BLOCK_MAX_WORDS) from address into words. Returns
+// success; Busy; BadCount (words untouched); NotConnected; NotSent; NoAnswer;
+// WrongAnswer. On every failure after the count check the count words are zero.
+RegisterResult ReadBlock(int address, int count, void* words);
+// ReadBlock as a result code: 1; -1 busy, no valid or a wrong response; -2
+// not sent; LINK_NOT_CONNECTED; BLOCK_BAD_COUNT.
 int GetBlock(int address, int count, void* words);
 
 // Writes count words (1..BLOCK_MAX_WORDS) from words to address. Same results.
+RegisterResult WriteBlock(int address, int count, const void* words);
 int SetBlock(int address, int count, const void* words);
-
-enum { BLOCK_BAD_COUNT = -5 };

@@ -1,20 +1,26 @@
 #pragma once
-// Single 16-bit registers.
+// Single 16-bit registers. Each routine comes as a typed core, which the
+// command line companion uses, and as the result code the panel has always
+// read (register_result.h).
 
-// Reads the register at address (low 16 bits used) into *value.
-// Returns 1 with the value; -1 busy (value untouched), no valid response or a
-// response to another command (value 0); -2 the request could not be sent
-// (value 0). While not connected nothing is sent and the result is -4 with value 0.
+#include "registers/register_result.h"
+
+// Reads the register at address (low 16 bits used) into *value: the value on
+// success, 0 after any failure but Busy (value untouched then).
+RegisterResult ReadRegister(int address, unsigned int* value);
+// ReadRegister as a result code: 1; -1 busy, no valid response or a response
+// to another command; -2 the request could not be sent; LINK_NOT_CONNECTED.
 int GetRegister(int address, unsigned int* value);
 
 // Writes value (low 16 bits) under mask to the register and reads back the
-// register's resulting value. Same results as GetRegister; *readback is
-// written only on success (the value) or after a receive failure (0).
+// register's resulting value into *readback, written only on success (the
+// value) or after no valid answer came (0).
+RegisterResult WriteRegister(int address, int mask, int value, unsigned int* readback);
+// WriteRegister as a result code, as GetRegister's.
 int SetRegister(int address, int mask, int value, unsigned int* readback);
 
-// Reads the firmware version register and logs "Firmware version is 0x<hhhh>".
-// Returns GetRegister's result; only on 1 is the line logged.
-int ReadFirmwareVersion(unsigned int* version);
+// How the firmware version is logged: "Firmware version is 0x%.4X".
+extern const char FIRMWARE_VERSION_FORMAT[];
 
-// Result of a register or block routine called while not connected.
-enum { LINK_NOT_CONNECTED = -4 };
+// Reads the firmware version register and, on success only, logs it.
+RegisterResult ReadFirmwareVersion(unsigned int* version);

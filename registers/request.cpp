@@ -1,14 +1,31 @@
 #include "registers/request.h"
 
-#include "link/connection.h"
 #include "link/frame.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/serial_monitor.h"
-#include "registers/register_access.h"
 
 namespace {
 constexpr int kCommandShift = 24;
 }  // namespace
+
+int RegisterResultCode(const RegisterResult& result) {
+    switch (result.error) {
+        case RegisterError::None:
+            return 1;
+        case RegisterError::NotConnected:
+            return LINK_NOT_CONNECTED;
+        case RegisterError::BadCount:
+            return BLOCK_BAD_COUNT;
+        case RegisterError::NotSent:
+            return -2;
+        case RegisterError::Busy:
+        case RegisterError::NoAnswer:
+        case RegisterError::WrongAnswer:
+            break;
+    }
+    return -1;
+}
 
 int BeginRequest(int command, int words) {
     if (BusyRefused()) return 0;
@@ -19,17 +36,24 @@ int BeginRequest(int command, int words) {
     return 1;
 }
 
-int RunRequest(int words, int expectedBytes, RequestLines lines, bool* receiveFailed) {
-    *receiveFailed = false;
-    if (g_iConnection_status != 1) return LINK_NOT_CONNECTED;
-    if (SendSerialMsg(g_uiTx_word_buf, words) != 1) {
-        if (lines.sendFailed) LogToWindow("ERROR:failed to send message");
-        return -2;
+RegisterResult BusyResult(void) {
+    return RegisterResult::Failure(RegisterError::Busy, "Busy, can't process cmd!");
+}
+
+RegisterResult RunRequest(int words, int expectedBytes, RequestLines lines) {
+    if (g_iConnection_status != 1)
+        return RegisterResult::Failure(RegisterError::NotConnected, "not connected");
+    const LinkResult sent = SendFrame(g_uiTx_word_buf, words);
+    if (!sent.ok()) {
+        if (lines.sendFailed) LogError("ERROR:failed to send message");
+        return RegisterResult::Failure(RegisterError::NotSent, sent.reason);
     }
-    if (GetSerialResponse(expectedBytes) != 1) {
-        if (lines.receiveFailed) LogToWindow("ERROR:failed to get a response");
-        *receiveFailed = true;
-        return -1;
+    const LinkResult answer = ReceiveFrame(expectedBytes);
+    if (!answer.ok()) {
+        if (lines.receiveFailed) LogError("ERROR:failed to get a response");
+        return RegisterResult::Failure(RegisterError::NoAnswer, answer.reason);
     }
-    return ProcessFirstWord() == 1 ? 1 : -1;
+    const LinkResult command = CheckAnswerCommand();
+    if (!command.ok()) return RegisterResult::Failure(RegisterError::WrongAnswer, command.reason);
+    return {};
 }

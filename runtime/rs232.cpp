@@ -1,12 +1,14 @@
 #include "runtime/rs232.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "runtime/library_errors.h"
 #include "runtime/port_map.h"
@@ -79,6 +81,16 @@ OpenPort* find(int port) {
 }
 
 }  // namespace
+
+int SerialBackend::waitForInput(int count, double timeoutSeconds) {
+    const int queued = inQueueLength();
+    if (queued < 0 || queued >= count || !(timeoutSeconds > 0) || !std::isfinite(timeoutSeconds))
+        return queued;
+    constexpr double kLongestSleepSeconds = 24 * 3600.0;
+    std::this_thread::sleep_for(
+        std::chrono::duration<double>(std::min(timeoutSeconds, kLongestSleepSeconds)));
+    return inQueueLength();
+}
 
 void SetSerialBackendFactory(SerialBackendFactory f) {
     factory() = std::move(f);
@@ -226,6 +238,13 @@ int GetOutQLen(int port) {
     OPEN_PORT_OR_FAIL("GetOutQLen", port);
     int r = open->backend->outQueueLength();
     return r < 0 ? fail("GetOutQLen", port, r) : r;
+}
+
+int WaitInQLen(int port, int count, double timeoutSeconds) {
+    OPEN_PORT_OR_FAIL("WaitInQLen", port);
+    if (count < 0) return fail("WaitInQLen", port, COM_ERR_BAD_SETTING);
+    int r = open->backend->waitForInput(count, timeoutSeconds);
+    return r < 0 ? fail("WaitInQLen", port, r) : r;
 }
 
 int ComWrt(int port, const void* buffer, int count) {

@@ -74,6 +74,13 @@ int FlushOutQ(int port);
 // Bytes waiting to be read / still to be sent.
 int GetInQLen(int port);
 int GetOutQLen(int port);
+// Sleeps in the kernel until at least count bytes wait to be read, the device
+// vanishes, a signal arrives, or timeoutSeconds have passed (a time-out that
+// is not a positive number looks once). Returns the bytes waiting then, fewer
+// than count when the time ran out or a signal came first; negative on a
+// failure (COM_ERR_IO once the device has vanished). Costs no processor time
+// while it waits.
+int WaitInQLen(int port, int count, double timeoutSeconds);
 // Queues count bytes; returns how many were taken (count unless the port
 // failed or the write time-out ran out).
 int ComWrt(int port, const void* buffer, int count);

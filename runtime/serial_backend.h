@@ -18,6 +18,13 @@ class SerialBackend {
     virtual int setHardwareHandshake(bool on) = 0;
     virtual int inQueueLength() = 0;
     virtual int outQueueLength() = 0;
+    // Sleeps until at least count bytes wait to be read, the device fails, a
+    // signal arrives or timeoutSeconds have passed, whichever comes first.
+    // Returns the bytes waiting then (fewer than count unless they came), or
+    // COM_ERR_IO once the device has vanished. This default, for stand-ins
+    // whose bytes cannot arrive while nobody calls them, looks, sleeps the
+    // time out when that is not enough, and looks again.
+    virtual int waitForInput(int count, double timeoutSeconds);
     // Writes up to count bytes, waiting at most timeoutSeconds for room.
     virtual int write(const std::uint8_t* data, int count, double timeoutSeconds) = 0;
     // Reads up to count bytes, waiting at most timeoutSeconds for all of them;

@@ -18,6 +18,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// 10 bits a character (start, 8 data, stop) at the link's rate, until configure() says otherwise.
+constexpr double kDefaultCharacterSeconds = 10.0 / 38400;
+constexpr long kNanosecondsPerSecond = 1'000'000'000L;
+
+timespec timespecOf(Clock::duration d) {
+    const auto ns =
+        std::max<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count(), 0);
+    return {static_cast<time_t>(ns / kNanosecondsPerSecond),
+            static_cast<long>(ns % kNanosecondsPerSecond)};
+}
+
 int millisecondsLeft(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
@@ -90,6 +101,8 @@ class TermiosBackend : public SerialBackend {
         tio.c_cc[VMIN] = 0;
         tio.c_cc[VTIME] = 0;
         if (tcsetattr(fd_, TCSANOW, &tio) != 0) return COM_ERR_BAD_SETTING;
+        const int bitsPerCharacter = 1 + dataBits + (parity != 0 ? 1 : 0) + stopBits;
+        characterSeconds_ = static_cast<double>(bitsPerCharacter) / static_cast<double>(baudRate);
         return 0;
     }
 
@@ -114,6 +127,28 @@ class TermiosBackend : public SerialBackend {
         int n = 0;
         if (ioctl(fd_, TIOCOUTQ, &n) != 0) return COM_ERR_IO;
         return n;
+    }
+
+    int waitForInput(int count, double timeoutSeconds) override {
+        const auto deadline = deadlineAfter(timeoutSeconds);
+        for (;;) {
+            const int queued = inQueueLength();
+            if (queued < 0 || queued >= count) return queued;
+            const auto left = deadline - Clock::now();
+            if (left <= Clock::duration::zero()) return queued;
+            // Before the first byte the kernel wakes us when it comes. Once some are here
+            // the rest cannot come faster than the line carries them, and poll would only
+            // report the ones already here: sleep for the rest's time on the line instead.
+            // A hang-up wakes either sleep (poll always reports it).
+            const auto rest = std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(characterSeconds_ * (count - queued)));
+            const timespec wait = timespecOf(queued == 0 ? left : std::min(left, rest));
+            pollfd p{fd_, static_cast<short>(queued == 0 ? POLLIN : 0), 0};
+            const int r = ::ppoll(&p, 1, &wait, nullptr);
+            // A signal ends the wait early, so that its handler's wish is seen at once.
+            if (r < 0) return errno == EINTR ? inQueueLength() : COM_ERR_IO;
+            if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return COM_ERR_IO;
+        }
     }
 
     int write(const std::uint8_t* data, int count, double timeoutSeconds) override {
@@ -187,6 +222,7 @@ class TermiosBackend : public SerialBackend {
 
     int fd_;
     termios found_;
+    double characterSeconds_ = kDefaultCharacterSeconds;
 };
 
 // What an errno from open() means for the operator.

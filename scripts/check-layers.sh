@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails, naming file and line, when an #include reaches up the layers or across
 # to a sibling, when a folder other than runtime/ includes Qt or the terminal
-# headers, or when a system folder includes the engine's internals. Layers,
+# headers, when a system folder includes the engine's internals or another
+# folder's test hooks (testing.h). Layers,
 # lowest first: runtime, panel, link, registers and firmware, measure and
 # calibration, app and (beside it) cli. The virtual board includes none of them.
 set -euo pipefail
@@ -9,6 +10,10 @@ cd "$(dirname "$0")/.."
 
 declare -A rank=([runtime]=0 [panel]=1 [link]=2 [registers]=3 [firmware]=3 [measure]=4
                  [calibration]=4 [app]=5 [cli]=5)
+# Inside link/, lowest first: a file includes only the ones below it (testing.cpp aside).
+declare -A link_rank=([frame]=0 [result]=0 [deadline]=0 [line_guard]=1 [serial_link]=2
+                      [tick_clock]=3 [speed_test]=4 [transaction]=5 [connection]=6
+                      [connection_check]=6 [testing]=7)
 public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices|popup_handler)\.h$'
 bad=0
 complain() {
@@ -32,6 +37,21 @@ while IFS= read -r file; do
             esac
         fi
         [ -n "${rank[$target]+x}" ] || continue
+        # A folder's testing.h declares hooks for the tests; only the folder defines them.
+        if [[ "$header" == */testing.h ]] && [ "$target" != "$folder" ]; then
+            complain "$file" "$line" "$header is for the tests and its own folder only"
+            continue
+        fi
+        if [ "$folder" = link ] && [ "$target" = link ]; then
+            own=$(basename "${file%.*}")
+            other=$(basename "${header%.h}")
+            if [ -z "${link_rank[$own]+x}" ] || [ -z "${link_rank[$other]+x}" ]; then
+                complain "$file" "$line" "link/ file without a place in check-layers.sh"
+            elif [ "$own" != "$other" ] && [ "$own" != testing ] && [ "$other" != testing ] &&
+                (( link_rank[$other] >= link_rank[$own] )); then
+                complain "$file" "$line" "link/$own may not include $header (not below it)"
+            fi
+        fi
         [ "$target" = "$folder" ] && continue
         if [ "$target" = runtime ] && ! [[ "$header" =~ $public_runtime ]]; then
             complain "$file" "$line" "$header is internal to runtime/"

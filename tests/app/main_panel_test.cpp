@@ -7,6 +7,7 @@
 #include "app/panel_contract.h"
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"

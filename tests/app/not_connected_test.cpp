@@ -6,6 +6,7 @@
 
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "registers/register_access.h"
 #include "runtime/userint.h"

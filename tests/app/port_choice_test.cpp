@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "runtime/port_map.h"

@@ -5,6 +5,7 @@
 
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "registers/address_map.h"
 #include "runtime/qt_access.h"

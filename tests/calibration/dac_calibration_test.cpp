@@ -9,6 +9,7 @@
 
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/calibration/calibration_fixture.h"

@@ -9,6 +9,7 @@
 
 #include "app/shell.h"
 #include "firmware/bootloader_link.h"
+#include "firmware/testing.h"
 #include "panel/Tarviktest.h"
 #include "runtime/qt_access.h"
 #include "runtime/userint.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "runtime/settings.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "tests/firmware/firmware_fixture.h"

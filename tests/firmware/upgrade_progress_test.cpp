@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "runtime/cvirte.h"

@@ -10,6 +10,7 @@
 
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/serial_link.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
 #include "runtime/cvirte.h"

@@ -8,6 +8,7 @@
 
 #include "app/connect_command.h"
 #include "app/shell.h"
+#include "link/serial_link.h"
 #include "link/speed_test.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/transaction.h"
 #include "panel/serial_monitor.h"
 #include "tests/support/console_fixture.h"
 

@@ -5,6 +5,8 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/line_guard.h"
+#include "link/serial_link.h"
+#include "link/testing.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"

@@ -5,6 +5,7 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"

@@ -4,6 +4,7 @@
 
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/serial_link.h"
 #include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"

@@ -1,5 +1,6 @@
 // Temperature and currents as the operator reads them.
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
 #include "registers/address_map.h"

@@ -8,6 +8,7 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"

@@ -9,6 +9,7 @@
 
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"

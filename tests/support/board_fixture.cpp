@@ -6,7 +6,8 @@
 #include "app/shell.h"
 #include "link/connection.h"
 #include "link/frame.h"
-#include "link/speed_test.h"
+#include "link/serial_link.h"
+#include "link/testing.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
@@ -16,11 +17,11 @@
 
 namespace {
 constexpr int kBoardPort = 1;
-// The receive wait of tests that do not test the speed test: a fixed count of polls rather
-// than one measured at start-up, which a loaded machine would make short. At a microsecond or
-// more per poll the full wait (six times this) is a second or more.
-constexpr int kFixedSpeedCounter = 200'000;
-constexpr int kShortWaitDivisor = 10;
+// The receive wait of tests that do not test the speed test: far above the virtual board's
+// answer time (milliseconds), even on a loaded machine, and short enough that a test of
+// silence is quick.
+constexpr double kReceiveWaitSeconds = 1.0;
+constexpr double kShortReceiveWaitSeconds = 0.3;
 }  // namespace
 
 uint32_t FloatBits(float value) {
@@ -41,20 +42,15 @@ void BoardTest::SetUp() {
 }
 
 void BoardTest::TearDown() {
-    g_iConnection_status = 0;
-    g_iBusy = 0;
-    CloseCom(kBoardPort);
+    DropLinkForTest();
     board.stop();
     ConsoleTest::TearDown();
 }
 
 void BoardTest::connectQuickly() {
-    g_iCom_port_num = kBoardPort;
-    ASSERT_EQ(OpenComConfig(kBoardPort, "", 38400, 0, 8, 1, 512, 512), 0);
-    SetComTime(kBoardPort, 2.0);
+    SetReceiveWaitSeconds(kReceiveWaitSeconds);
+    ASSERT_TRUE(OpenLinkOn(kBoardPort, 0).ok());
     SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, 0.25);
-    g_iConnection_status = 1;
-    g_iSpeedCounter = kFixedSpeedCounter;
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
     ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     g_iSerial_comm_cnt = 0;
@@ -62,7 +58,7 @@ void BoardTest::connectQuickly() {
 }
 
 void BoardTest::shortenReceiveWait() {
-    g_iSpeedCounter = kFixedSpeedCounter / kShortWaitDivisor;
+    SetReceiveWaitSeconds(kShortReceiveWaitSeconds);
 }
 
 std::vector<std::vector<uint32_t>> BoardTest::framesSent() {

@@ -13,16 +13,16 @@ class BoardTest : public ConsoleTest {
     void SetUp() override;
     void TearDown() override;
 
-    // Opens COM1 and marks the link connected as a connect would, with a
-    // fixed receive wait instead of the speed test's half second. Clears the
-    // monitor and the board's recording.
+    // Opens COM1 and marks the link connected as a connect does, with a fixed
+    // receive wait of a second instead of the speed test's half second. Clears
+    // the monitor and the board's recording.
     void connectQuickly();
     // The console's requests since the recording was last cleared, split into
     // frames by their headers' word counts, as words.
     std::vector<std::vector<uint32_t>> framesSent();
     // Waits until the board has served n requests (complete frames).
     bool waitForRequests(std::size_t n, int timeoutMs = 3000);
-    // Shortens the receive wait to a tenth, so that silence tests end quickly.
+    // Shortens the receive wait to 0.3 s, so that silence tests end quickly.
     void shortenReceiveWait();
 
     boardsim::Board board;
