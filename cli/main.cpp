@@ -44,6 +44,7 @@ int main(int, char* argv[]) {
     InitLinkState();
     cli::Result result;
     run(options, &result);
+    cli::PrepareToCloseBoardLink();
     cli::PrintResult(options.command, result, options.json);
     // The result is out; a failed answer may still hold the port for a few seconds.
     const int signal = cli::CloseBoardLink();

@@ -19,6 +19,8 @@ constexpr double kShortestReceiveSeconds = 0.1;
 constexpr double kLongestReceiveSeconds = 60;
 
 volatile std::sig_atomic_t g_holdSignal = 0;
+bool g_holding = false;
+struct sigaction g_previousInterrupt = {}, g_previousTerminate = {};
 
 void onSignalDuringHold(int signal) {
     g_holdSignal = signal;
@@ -52,19 +54,22 @@ int OpenBoardLink(const Options& options, bool speedTest, Result* result) {
     return EXIT_OK;
 }
 
-int CloseBoardLink() {
-    if (!LineUnsettled()) {
-        ShutdownLink();
-        return 0;
-    }
-    struct sigaction hold = {}, previousInterrupt = {}, previousTerminate = {};
+void PrepareToCloseBoardLink() {
+    if (!LineUnsettled()) return;
+    struct sigaction hold = {};
     hold.sa_handler = onSignalDuringHold;
     sigemptyset(&hold.sa_mask);
-    sigaction(SIGINT, &hold, &previousInterrupt);
-    sigaction(SIGTERM, &hold, &previousTerminate);
+    sigaction(SIGINT, &hold, &g_previousInterrupt);
+    sigaction(SIGTERM, &hold, &g_previousTerminate);
+    g_holding = true;
+}
+
+int CloseBoardLink() {
     ShutdownLink();
-    sigaction(SIGINT, &previousInterrupt, nullptr);
-    sigaction(SIGTERM, &previousTerminate, nullptr);
+    if (!g_holding) return 0;
+    sigaction(SIGINT, &g_previousInterrupt, nullptr);
+    sigaction(SIGTERM, &g_previousTerminate, nullptr);
+    g_holding = false;
     if (g_holdSignal != 0)
         Complain("A late answer may still come; wait 5 s before the next command");
     return g_holdSignal;

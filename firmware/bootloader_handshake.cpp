@@ -2,6 +2,7 @@
 
 #include "firmware/bootloader_bytes.h"
 #include "firmware/bootloader_link.h"
+#include "link/deadline.h"
 #include "link/serial_link.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
@@ -15,15 +16,13 @@ constexpr int kMostBytesExamined = 512;
 
 enum class PresenceAnswer { Accepted, PartialLineRefused, None };
 
-PresenceAnswer sendTestCharacter() {
-    // A byte that did not leave gets no answer, which the caller reports.
-    SendBootloaderByte(BOOTLOADER_CR);
-    Delay(BootloaderAnswerWait());
+// Follows the answer byte by byte: XOFF, ACK and XON in that order, with anything before,
+// between and after them; and whether an XON came after an XOFF with no ACK between.
+struct AnswerScan {
     int progress = 0;
     bool xoffSeen = false, ackSinceXoff = false, refused = false;
-    for (int examined = 0; examined < kMostBytesExamined && GetInQLen(g_iCom_port_num) > 0;
-         ++examined) {
-        const signed char received = static_cast<signed char>(ComRdByte(g_iCom_port_num));
+
+    void take(signed char received) {
         if (progress < BOOTLOADER_ANSWER_LENGTH && received == BOOTLOADER_ANSWER[progress])
             ++progress;
         if (received == BOOTLOADER_XOFF) {
@@ -35,8 +34,28 @@ PresenceAnswer sendTestCharacter() {
             refused = true;
         }
     }
-    if (progress == BOOTLOADER_ANSWER_LENGTH) return PresenceAnswer::Accepted;
-    return refused ? PresenceAnswer::PartialLineRefused : PresenceAnswer::None;
+    bool accepted() const { return progress == BOOTLOADER_ANSWER_LENGTH; }
+};
+
+// Sends the test character and judges what comes within the answer wait. The wait ends early
+// once the bootloader's answer is complete: XOFF, ACK and XON, which nothing after them can
+// undo, or an XON that closed an answer without an ACK.
+PresenceAnswer sendTestCharacter() {
+    // A byte that did not leave gets no answer, which the caller reports.
+    SendBootloaderByte(BOOTLOADER_CR);
+    const Deadline deadline = DeadlineAfter(BootloaderAnswerWait());
+    AnswerScan scan;
+    int examined = 0;
+    for (;;) {
+        for (; examined < kMostBytesExamined && GetInQLen(g_iCom_port_num) > 0; ++examined)
+            scan.take(static_cast<signed char>(ComRdByte(g_iCom_port_num)));
+        if (scan.accepted() || scan.refused || examined >= kMostBytesExamined ||
+            DeadlinePassed(deadline))
+            break;
+        if (WaitInQLen(g_iCom_port_num, 1, SecondsLeft(deadline)) < 0) break;
+    }
+    if (scan.accepted()) return PresenceAnswer::Accepted;
+    return scan.refused ? PresenceAnswer::PartialLineRefused : PresenceAnswer::None;
 }
 
 }  // namespace

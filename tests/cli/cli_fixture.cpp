@@ -7,6 +7,8 @@
 #include <sstream>
 
 void CliTest::SetUp() {
+    // The virtual board answers within milliseconds; a short wait keeps silence quick.
+    setenv("TARVIKCTL_RECEIVE_WAIT", std::to_string(kCliReceiveWaitSeconds).c_str(), 1);
     std::string error;
     ASSERT_TRUE(board.start(&error)) << error;
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvikctl-XXXXXX").string();

@@ -23,6 +23,9 @@ enum CliStatus {
     kCliInterrupted = 130,
 };
 
+// The receive wait every tarvikctl run of these tests gets (TARVIKCTL_RECEIVE_WAIT).
+inline constexpr double kCliReceiveWaitSeconds = 0.25;
+
 class CliTest : public ::testing::Test {
   protected:
     // Starts the board and makes the test's own folder for files.

@@ -119,7 +119,11 @@ void CliProcess::closeInput() {
 }
 
 void CliProcess::interrupt() {
-    if (pid_ > 0) ::kill(pid_, SIGINT);
+    signal(SIGINT);
+}
+
+void CliProcess::signal(int number) {
+    if (pid_ > 0) ::kill(pid_, number);
 }
 
 int CliProcess::msLeft() const {

@@ -37,6 +37,7 @@ class CliProcess {
     // outputs meanwhile; false when the child ended or timeoutMs passed first.
     bool waitForError(const std::string& text, int times = 1, int timeoutMs = kLifetimeMs);
     void interrupt();  // SIGINT, as Ctrl+C sends it
+    void signal(int number);
     // Closes standard input, collects both outputs until the child ends (killing it when it
     // outlives kLifetimeMs from its start) and reaps it.
     CliOutcome finish();

@@ -1,11 +1,13 @@
 // tarvikctl's exit statuses, which scripts act on: bad usage refused before
 // the board hears anything, a port that does not open, a board that fails.
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "boardsim/faults.h"
 #include "link/frame.h"
+#include "panel/panel.h"
 #include "registers/block_panel.h"
 #include "tests/cli/cli_fixture.h"
 
@@ -106,6 +108,50 @@ TEST_F(CliExitStatus, SilentBoardExitsOneWithinBounds) {
     EXPECT_EQ(json["status"].toInt(), kCliBoardFailed);
     EXPECT_FALSE(json["error"].toString().isEmpty());
     EXPECT_FALSE(board.received().empty());
+}
+
+// Each run is a process of its own: a failed run keeps the port until the late answer has
+// come and gone, so the next run, started at once, gets its own answer.
+TEST_F(CliExitStatus, ALateAnswerNeverBecomesTheNextRunsAnswer) {
+    board.setReg(0x20, 0x1111);
+    board.setReg(0x21, 0x2222);
+    for (int k = 0; k < CHANNEL_COUNT; ++k) {
+        board.setWord(0x60 + k, Bits(3.141593f));
+        board.setWord(0x50 + k, Bits(10.0f + k));
+    }
+    const int lateMs = static_cast<int>(1.6 * kCliReceiveWaitSeconds * 1000);
+    board.setFault({.kind = Kind::Delay, .delayMs = lateMs, .count = 1});
+    EXPECT_EQ(run({"read", "0x20"}).status, kCliBoardFailed);
+    const QJsonObject read = JsonOf(run({"--json", "read", "0x21"}));
+    EXPECT_EQ(read["status"].toInt(), kCliOk);
+    EXPECT_EQ(read["value"].toInt(), 0x2222);
+
+    board.setFault({.kind = Kind::Delay, .delayMs = lateMs, .count = 1});
+    EXPECT_EQ(run({"block-read", "60", "16"}).status, kCliBoardFailed);
+    const CliOutcome currents = run({"--json", "currents"});
+    EXPECT_EQ(currents.status, kCliOk) << Described(currents);
+    const std::vector<double> milliamps = NumbersOf(JsonOf(currents)["currents_mA"]);
+    ASSERT_EQ(milliamps.size(), static_cast<std::size_t>(CHANNEL_COUNT));
+    for (int k = 0; k < CHANNEL_COUNT; ++k) EXPECT_EQ(milliamps[k], 10.0 + k) << k;
+}
+
+// A board that keeps talking holds a failed run up to the quiet limit; Ctrl+C or SIGTERM ends
+// that wait at once, with a warning, and the port gets its settings back either way.
+TEST_F(CliExitStatus, ASignalEndsTheLateAnswerHoldAtOnceWithAWarning) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        board.setFault({.kind = Kind::Chatter, .delayMs = 5});
+        CliProcess read(onBoard({"read", "0x20"}));
+        ASSERT_TRUE(read.waitForError("tarvikctl: read of 0x0020 failed")) << read.finish().err;
+        read.signal(signal);
+        const CliOutcome outcome = read.finish();
+        EXPECT_EQ(outcome.status, 128 + signal) << Described(outcome);
+        EXPECT_NE(outcome.err.find("tarvikctl: A late answer may still come; wait 5 s before "
+                                   "the next command"),
+                  std::string::npos)
+            << outcome.err;
+        board.clearFaults();
+    }
 }
 
 TEST_F(CliExitStatus, StatusErrorAnswerExitsOneAndSaysWhy) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "app/shell.h"
 #include "link/serial_link.h"
+#include "link/testing.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "runtime/settings.h"
@@ -203,4 +205,44 @@ TEST_F(FirmwareTest, TheFileDialogOpensWhereTheLastFileWasChosenEvenInALaterRun)
     char remembered[300];
     ASSERT_EQ(LoadSetting("firmware/lastFolder", remembered, sizeof remembered), 1);
     EXPECT_EQ(remembered, folder);
+}
+
+// A board whose upgrade was interrupted starts in its bootloader, where Connect cannot
+// succeed. Whatever the console's state, the upgrade opens the port it needs and the board
+// takes the file at the first try.
+TEST_F(FirmwareUpgrade, ABoardInItsBootloaderTakesTheFileWhateverTheConnection) {
+    enum class Before { NoConnect, FailedConnect, ConnectAndDisconnect };
+    const Lines records = ShortRecords(3);
+    for (const Before before :
+         {Before::NoConnect, Before::FailedConnect, Before::ConnectAndDisconnect}) {
+        SCOPED_TRACE(static_cast<int>(before));
+        DropLinkForTest();
+        board.setBootloaderMode(before != Before::ConnectAndDisconnect);
+        SetReceiveWaitSeconds(0.3);
+        if (before != Before::NoConnect) {
+            click(PANEL_CONNECT);
+            EXPECT_EQ(lastMonitorLine(), before == Before::ConnectAndDisconnect
+                                             ? "Board temperature is 22.00"
+                                             : "Disconnected from COM1");
+            if (before == Before::ConnectAndDisconnect) {
+                click(PANEL_CONNECT);
+                board.setBootloaderMode(true);
+            }
+        }
+        ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+        popups.popups.clear();
+        upgrade(writeFile(Joined(records)));
+        EXPECT_EQ(lastMonitorLine(), "Data successfully sent");
+        EXPECT_TRUE(popups.popups.empty());
+        const Lines lines = monitorLines();
+        // The Connect's version read left a partial line in the bootloader.
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "Bootloader discarded a partial line; sending the test character "
+                             "again"),
+                  before == Before::FailedConnect ? 1 : 0);
+        const Lines taken = board.bootloaderLines();
+        ASSERT_GE(taken.size(), records.size());
+        EXPECT_EQ(Lines(taken.end() - static_cast<long>(records.size()), taken.end()), records);
+        EXPECT_EQ(g_iConnection_status, 0);
+    }
 }

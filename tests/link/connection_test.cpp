@@ -43,9 +43,12 @@ TEST_F(ConnectionTest, ConnectReadsVersionAndTemperatureThenDisconnects) {
     EXPECT_EQ(monitorLines().at(1), "TX: 42000002");
     EXPECT_EQ(text(PANEL_TEMPERATURE), "22.00");
     EXPECT_EQ(connectLabel(), "Disconnect");
-    // The speed test calibrated the receive wait and left the timer at 0.25 s.
+    // The speed test calibrated the receive wait and left the timer at 0.25 s. The wait is
+    // six times the window it measured, a time that the machine's load later cannot move.
     EXPECT_GT(g_iSpeedCounter, 0);
     EXPECT_EQ(g_iSpeedCounter % 4001, 0);
+    EXPECT_GE(SpeedTestWindowSeconds(), 0.5);
+    EXPECT_DOUBLE_EQ(FullReceiveWaitSeconds(), 6 * SpeedTestWindowSeconds());
     double interval = 0;
     GetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, &interval);
     EXPECT_DOUBLE_EQ(interval, 0.25);
@@ -133,6 +136,8 @@ TEST_F(ConnectionTest, ADeviceTheUserMayNotOpenPointsToTheDialoutGroup) {
 
 TEST_F(ConnectionTest, SilentBoardIsDroppedAgain) {
     board.setFault(boardsim::Fault{.kind = boardsim::Fault::Kind::Silence});
+    // Not the speed test's three seconds: what the board gets does not depend on the wait.
+    SetReceiveWaitSeconds(0.2);
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 0);
     EXPECT_EQ(messages(), (Lines{"Connected to COM1", "ERROR on 66: Timed out on GetInQLen",

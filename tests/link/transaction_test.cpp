@@ -5,11 +5,14 @@
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/serial_link.h"
+#include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
+#include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 
 namespace {
@@ -130,44 +133,67 @@ TEST_F(TransactionTest, EachStatusBitHasItsLineAndFails) {
     EXPECT_EQ(g_iBusy, 0);
 }
 
-TEST_F(TransactionTest, MalformedResponsesFailWithTheirReason) {
+// Each failure is a value with its reason in words, and each line a level: the command line
+// companion builds its messages and its filter from these, never from the monitor's text.
+TEST_F(TransactionTest, MalformedResponsesFailWithTheirReasonAndLevel) {
     struct Case {
         Fault fault;
+        RegisterError error;
+        std::string reason;
         Lines lines;
     };
     const Case cases[] = {
         {Fault{.kind = Fault::Kind::WrongCount},
+         RegisterError::NoAnswer,
+         "Different number of words received",
          {"ERROR on 66: Different number of words received", "ERROR:failed to get a response"}},
         {Fault{.kind = Fault::Kind::BadChecksum},
+         RegisterError::NoAnswer,
+         "Incorrect checksum",
          {"ERROR in GetResponse: Incorrect checksum", "ERROR:failed to get a response"}},
-        {Fault{.kind = Fault::Kind::WrongId}, {"ERROR: rx = 195, tx = 66"}},
+        {Fault{.kind = Fault::Kind::WrongId},
+         RegisterError::WrongAnswer,
+         "rx = 195, tx = 66",
+         {"ERROR: rx = 195, tx = 66"}},
+        {Fault{.kind = Fault::Kind::StatusBits, .status = 0x18},
+         RegisterError::NoAnswer,
+         "Status register error: unrecognized command ID; Status register error: unrecognized "
+         "address",
+         {"Status register error: unrecognized command ID",
+          "Status register error: unrecognized address", "ERROR:failed to get a response"}},
+        {Fault{.kind = Fault::Kind::Silence},
+         RegisterError::NoAnswer,
+         "Timed out on GetInQLen",
+         {"ERROR on 66: Timed out on GetInQLen", "ERROR:failed to get a response"}},
+        {Fault{.kind = Fault::Kind::ShortAnswer, .bytes = 3},
+         RegisterError::NoAnswer,
+         "Timed out on GetInQLen",
+         {"ERROR on 66: Timed out on GetInQLen", "ERROR:failed to get a response"}},
     };
+    static std::vector<std::pair<LogLevel, std::string>> logged;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
         connectQuickly();
         shortenReceiveWait();
         board.clearFaults();
         board.setFault(c.fault);
+        logged.clear();
+        SetLogSink([](LogLevel level, const char* line) { logged.emplace_back(level, line); });
         unsigned int value = 7;
-        EXPECT_EQ(GetRegister(1, &value), -1);
+        const RegisterResult result = ReadRegister(1, &value);
+        SetLogSink(nullptr);
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_EQ(RegisterResultCode(result), -1);
         EXPECT_EQ(value, 0u);
-        EXPECT_EQ(messages(), c.lines);
-        EXPECT_EQ(g_iBusy, 0);
-    }
-}
-
-TEST_F(TransactionTest, SilentOrShortAnswersTimeOut) {
-    shortenReceiveWait();
-    for (Fault fault : {Fault{.kind = Fault::Kind::Silence},
-                        Fault{.kind = Fault::Kind::ShortAnswer, .bytes = 3}}) {
-        connectQuickly();
-        shortenReceiveWait();
-        board.clearFaults();
-        board.setFault(fault);
-        unsigned int value = 7;
-        EXPECT_EQ(GetRegister(1, &value), -1);
-        EXPECT_EQ(value, 0u);
-        EXPECT_EQ(messages(),
-                  (Lines{"ERROR on 66: Timed out on GetInQLen", "ERROR:failed to get a response"}));
+        Lines problems;
+        for (const auto& [level, line] : logged) {
+            const bool frame = line.rfind("TX: ", 0) == 0 || line.rfind("RX: ", 0) == 0 ||
+                               line.rfind("       ", 0) == 0;
+            EXPECT_EQ(level, frame ? LOG_INFORMATION : LOG_ERROR) << line;
+            if (!frame) problems.push_back(line);
+        }
+        EXPECT_EQ(problems, c.lines);
         EXPECT_EQ(g_iBusy, 0);
     }
 }
@@ -195,6 +221,9 @@ TEST_F(TransactionTest, BusyRefusalsSendNothing) {
     EXPECT_EQ(words[0], 1u);
     EXPECT_EQ(SetBlock(0x60, 2, words), -1);
     EXPECT_EQ(monitorLines(), Lines(4, "WARNING: Busy, can't process cmd!"));
+    EXPECT_EQ(ReadRegister(1, &value).error, RegisterError::Busy);
+    EXPECT_EQ(SendFrame(g_uiTx_word_buf, 2).error, LinkError::Busy);
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     g_uiTx_word_buf[0] = 0x42000002;
     g_uiTx_word_buf[1] = 0x00010000;
     EXPECT_EQ(SendSerialMsg(g_uiTx_word_buf, 2), -1);
@@ -208,6 +237,7 @@ TEST_F(TransactionTest, NotConnectedSendsNothingAndFails) {
     unsigned int value = 5;
     EXPECT_EQ(GetRegister(1, &value), LINK_NOT_CONNECTED);
     EXPECT_EQ(value, 0u);
+    EXPECT_EQ(ReadRegister(1, &value).error, RegisterError::NotConnected);
     uint32_t words[16];
     std::fill(std::begin(words), std::end(words), 0xFFFFFFFFu);
     EXPECT_EQ(GetBlock(0x60, 16, words), LINK_NOT_CONNECTED);

@@ -13,6 +13,8 @@
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
+#include "registers/block_access.h"
+#include "registers/register_access.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 #include "tests/support/pty_pair.h"
@@ -105,7 +107,6 @@ TEST_F(UnplugTest, AnUnplugDuringACommandFailsItAtOnceAndTakesTheLinkDown) {
 
     click(PANEL_TEMPERATURE_MEAS);
     EXPECT_EQ(text(PANEL_TEMPERATURE), "Err");
-    // The wait ended with the device, not at its time-out.
     EXPECT_EQ(messages(),
               (Lines{goneLine(), "Disconnected from COM1", "ERROR:failed to get a response"}));
     EXPECT_EQ(g_iConnection_status, 0);
@@ -115,6 +116,37 @@ TEST_F(UnplugTest, AnUnplugDuringACommandFailsItAtOnceAndTakesTheLinkDown) {
     plugBackIn();
     click(PANEL_CONNECT);
     EXPECT_EQ(g_iConnection_status, 1);
+}
+
+// Wherever the answer is cut, the wait ends with the device, never at its time-out, and the
+// link is down: the receive wait is far longer than the board takes to hang up.
+TEST_F(UnplugTest, AHangUpAnywhereInAnAnswerIsAGoneDeviceNeverATimeOut) {
+    struct Cut {
+        bool block;
+        int bytes;  // of the register's 8 or the 16-word block's 72
+    };
+    for (const Cut cut :
+         {Cut{false, 0}, Cut{false, 3}, Cut{false, 7}, Cut{true, 4}, Cut{true, 71}}) {
+        SCOPED_TRACE((cut.block ? "block cut after " : "register cut after ") +
+                     std::to_string(cut.bytes));
+        if (!board.serving()) plugBackIn();
+        connectQuickly();
+        board.setFault({.kind = Fault::Kind::HangUp, .count = 1, .bytes = cut.bytes});
+        RegisterResult result;
+        if (cut.block) {
+            uint32_t words[CHANNEL_COUNT];
+            result = ReadBlock(0x60, CHANNEL_COUNT, words);
+        } else {
+            unsigned int value = 0;
+            result = ReadRegister(1, &value);
+        }
+        EXPECT_EQ(result.error, RegisterError::NoAnswer);
+        EXPECT_EQ(result.reason, goneLine().substr(std::string("ERROR: ").size()));
+        EXPECT_EQ(messages().at(0), goneLine());
+        EXPECT_EQ(messages().at(1), "Disconnected from COM1");
+        EXPECT_EQ(g_iConnection_status, 0);
+        EXPECT_FALSE(LinkPortOpen());
+    }
 }
 
 TEST_F(UnplugTest, AnUnplugDuringTheConnectStopsItBeforeTheVersionRead) {

@@ -21,7 +21,7 @@ constexpr int kBoardPort = 1;
 // answer time (milliseconds), even on a loaded machine, and short enough that a test of
 // silence is quick.
 constexpr double kReceiveWaitSeconds = 1.0;
-constexpr double kShortReceiveWaitSeconds = 0.3;
+constexpr double kShortReceiveWaitSeconds = 0.15;
 }  // namespace
 
 uint32_t FloatBits(float value) {
@@ -48,6 +48,8 @@ void BoardTest::TearDown() {
 }
 
 void BoardTest::connectQuickly() {
+    // Afresh: no port held, no late answer awaited from an earlier case.
+    DropLinkForTest();
     SetReceiveWaitSeconds(kReceiveWaitSeconds);
     ASSERT_TRUE(OpenLinkOn(kBoardPort, 0).ok());
     SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, 0.25);

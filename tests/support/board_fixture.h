@@ -13,16 +13,17 @@ class BoardTest : public ConsoleTest {
     void SetUp() override;
     void TearDown() override;
 
-    // Opens COM1 and marks the link connected as a connect does, with a fixed
-    // receive wait of a second instead of the speed test's half second. Clears
-    // the monitor and the board's recording.
+    // Opens COM1 afresh (whatever was open is dropped, no late answer awaited)
+    // and marks the link connected as a connect does, with a fixed receive wait
+    // of a second instead of the speed test. Clears the monitor and the board's
+    // recording.
     void connectQuickly();
     // The console's requests since the recording was last cleared, split into
     // frames by their headers' word counts, as words.
     std::vector<std::vector<uint32_t>> framesSent();
     // Waits until the board has served n requests (complete frames).
     bool waitForRequests(std::size_t n, int timeoutMs = 3000);
-    // Shortens the receive wait to 0.3 s, so that silence tests end quickly.
+    // Shortens the receive wait to 0.15 s, so that silence tests end quickly.
     void shortenReceiveWait();
 
     boardsim::Board board;
