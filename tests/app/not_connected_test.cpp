@@ -11,6 +11,7 @@
 #include "registers/register_access.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -41,13 +42,13 @@ TEST_P(NotConnectedTest, WarnsAndSendsNothing) {
     EXPECT_EQ(framesSent(), (std::vector<std::vector<uint32_t>>{{0x42000002, 0x00010045}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryBoardCommand, NotConnectedTest,
-                         ::testing::Values(PANEL_READ_REGISTER, PANEL_WRITE_REGISTER,
-                                           PANEL_READ_BLOCK, PANEL_WRITE_BLOCK,
-                                           PANEL_TEMPERATURE_MEAS, PANEL_READ_CURRENTS,
-                                           PANEL_SET_VOLTAGE1, PANEL_SET_VOLTAGE2, PANEL_CALC_DAC,
-                                           PANEL_SAVE_DAC, PANEL_DISPLAY_DAC, PANEL_SET_CALIBRATED,
-                                           PANEL_CAPTURE_ADC, PANEL_CAPTURE_ALL_ADC, PANEL_CALC_ADC,
-                                           PANEL_SAVE_ADC, PANEL_DISPLAY_ADC));
+INSTANTIATE_TEST_SUITE_P(
+    EveryBoardCommand, NotConnectedTest,
+    ::testing::Values(PANEL_READ_REGISTER, PANEL_WRITE_REGISTER, PANEL_READ_BLOCK,
+                      PANEL_WRITE_BLOCK, PANEL_TEMPERATURE_MEAS, PANEL_READ_CURRENTS,
+                      PANEL_SET_VOLTAGE1, PANEL_SET_VOLTAGE2, PANEL_CALC_DAC, PANEL_SAVE_DAC,
+                      PANEL_DISPLAY_DAC, PANEL_SET_CALIBRATED, PANEL_CAPTURE_ADC,
+                      PANEL_CAPTURE_ALL_ADC, PANEL_CALC_ADC, PANEL_SAVE_ADC, PANEL_DISPLAY_ADC),
+    [](const ::testing::TestParamInfo<int>& info) { return ControlName(info.param); });
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -153,7 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{PANEL_WRITE_BLOCK, true, "4", "inf",
                 "ERROR: Block value \"inf\" refused: not a finite decimal number"},
         Refusal{PANEL_WRITE_BLOCK, true, "4", "1e39",
-                "ERROR: Block value \"1e39\" refused: beyond the single-precision float range"}));
+                "ERROR: Block value \"1e39\" refused: beyond the single-precision float range"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        const Refusal& r = info.param;
+        return CaseName(ControlName(r.button) + (r.floatFormat ? "_float" : "") + "_count_" +
+                            r.count + "_value_" + r.value,
+                        info.index);
+    });
 
 TEST_F(BlockPanelTest, TheAddressMustFitTheFrame) {
     fill("10060", "2", "1");

@@ -6,6 +6,7 @@
 #include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -67,7 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{PANEL_BLOCK_FORMAT, PANEL_BLOCK_FLOAT, PANEL_BLOCK_VALUE, "Error", "Error",
                    "WARNING: Block value \"Error\" not converted: not a finite decimal number"},
         Conversion{PANEL_BLOCK_FLOAT, PANEL_BLOCK_FORMAT, PANEL_BLOCK_VALUE, "Error", "Error",
-                   "WARNING: Block value \"Error\" not converted: not a hexadecimal number"}));
+                   "WARNING: Block value \"Error\" not converted: not a hexadecimal number"}),
+    [](const ::testing::TestParamInfo<Conversion>& info) {
+        return CaseName(ControlName(info.param.selector) + "_from_" + info.param.before,
+                        info.index);
+    });
 
 TEST_F(RegisterFormatTest, SelectorsNameTheFormTheBoxShows) {
     setText(PANEL_REG_VALUE, "0x00FF");

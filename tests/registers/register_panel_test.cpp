@@ -10,6 +10,7 @@
 #include "panel/Tarviktest.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -52,12 +53,15 @@ TEST_P(RegisterAddressTest, ReadsTheRegisterTheTextNames) {
     EXPECT_EQ(text(PANEL_REG_VALUE), form.decimal ? "171" : "0x00AB");
 }
 
-INSTANTIATE_TEST_SUITE_P(RegisterAddressForms, RegisterAddressTest,
-                         ::testing::Values(AddressForm{false, "20", 0x00200064},
-                                           AddressForm{false, "0x20", 0x00200064},
-                                           AddressForm{false, " 0X20\t", 0x00200064},
-                                           AddressForm{true, "32", 0x00200064},
-                                           AddressForm{true, "  32 ", 0x00200064}));
+INSTANTIATE_TEST_SUITE_P(
+    RegisterAddressForms, RegisterAddressTest,
+    ::testing::Values(AddressForm{false, "20", 0x00200064}, AddressForm{false, "0x20", 0x00200064},
+                      AddressForm{false, " 0X20\t", 0x00200064},
+                      AddressForm{true, "32", 0x00200064}, AddressForm{true, "  32 ", 0x00200064}),
+    [](const ::testing::TestParamInfo<AddressForm>& info) {
+        return CaseName(std::string(info.param.decimal ? "decimal_" : "hex_") + info.param.text,
+                        info.index);
+    });
 
 // A typo never reaches the board: each box's text is a number of its field or
 // it is refused, with "Err" in the value box and one line saying why.
@@ -122,7 +126,14 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRefusal{false, true, "20", "1", "GG",
                      "ERROR: Write mask \"GG\" refused: not a hexadecimal number"},
         TypedRefusal{false, true, "1G", "1", "FFFF",
-                     "ERROR: Register address \"1G\" refused: not a hexadecimal number"}));
+                     "ERROR: Register address \"1G\" refused: not a hexadecimal number"}),
+    [](const ::testing::TestParamInfo<TypedRefusal>& info) {
+        const TypedRefusal& r = info.param;
+        return CaseName(std::string(r.write ? "write_" : "read_") +
+                            (r.decimal ? "decimal_" : "hex_") + r.address + "_" + r.value + "_" +
+                            r.mask,
+                        info.index);
+    });
 
 TEST_F(RegisterPanelTest, AFailedReadShowsErrNotAValue) {
     shortenReceiveWait();
