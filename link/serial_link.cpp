@@ -1,6 +1,7 @@
 #include "link/serial_link.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "link/line_guard.h"
@@ -91,6 +92,15 @@ std::string logOpenFailureReason(int port, int code) {
     return disp_str;
 }
 
+// Whether the port open here still stands for the device its number maps to (a device
+// chosen meanwhile is opened afresh).
+bool openOnMappedDevice(int port) {
+    char open[COM_MAX_PATH] = "", mapped[COM_MAX_PATH] = "";
+    GetComPortDevice(port, open, sizeof open);
+    GetComPortMapping(port, mapped, sizeof mapped);
+    return std::strcmp(open, mapped) == 0;
+}
+
 }  // namespace
 
 void InitLinkState(void) {
@@ -103,7 +113,8 @@ void InitLinkState(void) {
 }
 
 LinkResult OpenLinkPort(int port) {
-    if (g_owned.use != PortUse::None && g_owned.port != port) closePortNow();
+    if (g_owned.use != PortUse::None && (g_owned.port != port || !openOnMappedDevice(port)))
+        closePortNow();
     g_iCom_port_num = port;
     DisableBreakOnLibraryErrors();
     const int opened = OpenComConfig(port, "", LINK_BAUD_RATE, kParityNone, kDataBits, kStopBits,

@@ -19,6 +19,7 @@
 #include "registers/block_access.h"
 #include "registers/register_access.h"
 #include "runtime/cvirte.h"
+#include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/board_fixture.h"
@@ -168,6 +169,16 @@ TEST_F(LateAnswerTest, APortGivenUpAfterAFailedAnswerStaysLockedUntilTheLineIsQu
     board.setFirmwareVersion(0x0012);
     click(PANEL_CONNECT);
     EXPECT_EQ(messages().at(messages().size() - 2), "Firmware version is 0x0012");
+
+    // A port held for a late answer is given up for a device chosen meanwhile.
+    answerNextLate(1.5);
+    ASSERT_EQ(GetRegister(kFirst, &value), -1);
+    click(PANEL_CONNECT);
+    ASSERT_TRUE(LinkPortOpen());
+    ASSERT_EQ(SetComPortDevice(1, "/nonexistent/tty", 0), 0);
+    click(PANEL_CONNECT);
+    EXPECT_EQ(messages().at(messages().size() - 2), "FAILURE: Connection to COM1 port failed!");
+    EXPECT_FALSE(LinkPortOpen());
 }
 
 // The console opened right after a failed tarvikctl run: the run gave up the port only once
