@@ -20,6 +20,11 @@ using Clock = std::chrono::steady_clock;
 
 // 10 bits a character (start, 8 data, stop) at the link's rate, until configure() says otherwise.
 constexpr double kDefaultCharacterSeconds = 10.0 / 38400;
+// Waiting for the last byte of an answer: looks per character time.
+constexpr int kLooksPerCharacter = 4;
+// Characters' time of silence after which a partly arrived answer counts as stalled.
+constexpr int kStallCharacters = 4;
+constexpr double kStalledLineLookSeconds = 0.005;
 constexpr long kNanosecondsPerSecond = 1'000'000'000L;
 
 timespec timespecOf(Clock::duration d) {
@@ -131,23 +136,29 @@ class TermiosBackend : public SerialBackend {
 
     int waitForInput(int count, double timeoutSeconds) override {
         const auto deadline = deadlineAfter(timeoutSeconds);
+        // Each look is one system call: a hang-up shows in poll's answer below, and bytes
+        // that are all here are taken whatever happens to the line next.
+        int queued = inQueueLength();
+        int seen = queued;
+        auto lastArrival = Clock::now();
         for (;;) {
-            const int queued = inQueueLength();
             if (queued < 0 || queued >= count) return queued;
-            const auto left = deadline - Clock::now();
+            const auto now = Clock::now();
+            const auto left = deadline - now;
             if (left <= Clock::duration::zero()) return queued;
-            // Before the first byte the kernel wakes us when it comes. Once some are here
-            // the rest cannot come faster than the line carries them, and poll would only
-            // report the ones already here: sleep for the rest's time on the line instead.
-            // A hang-up wakes either sleep (poll always reports it).
-            const auto rest = std::chrono::duration_cast<Clock::duration>(
-                std::chrono::duration<double>(characterSeconds_ * (count - queued)));
-            const timespec wait = timespecOf(queued == 0 ? left : std::min(left, rest));
+            if (queued != seen) {
+                seen = queued;
+                lastArrival = now;
+            }
+            // A hang-up wakes either sleep below (poll always reports it).
+            const timespec wait =
+                timespecOf(std::min(left, partialSleep(count - queued, queued, now - lastArrival)));
             pollfd p{fd_, static_cast<short>(queued == 0 ? POLLIN : 0), 0};
             const int r = ::ppoll(&p, 1, &wait, nullptr);
             // A signal ends the wait early, so that its handler's wish is seen at once.
             if (r < 0) return errno == EINTR ? inQueueLength() : COM_ERR_IO;
             if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return COM_ERR_IO;
+            if (ioctl(fd_, FIONREAD, &queued) != 0) return COM_ERR_IO;
         }
     }
 
@@ -215,6 +226,24 @@ class TermiosBackend : public SerialBackend {
     }
 
   private:
+    // How long to sleep while `missing` bytes of an answer are still to come. Before the first
+    // byte the kernel wakes the wait when it comes (the time left is the answer). Once some are
+    // here poll would only report those: the rest cannot come faster than the line carries
+    // them, so sleep for all but the last of them, then look often for the last, so the answer
+    // is taken within a fraction of a character of its end; and seldom once the line has
+    // stopped in the middle of an answer, so a short answer costs no processor time.
+    Clock::duration partialSleep(int missing, int queued, Clock::duration sinceLastByte) const {
+        if (queued == 0) return toDuration(kLongestWaitSeconds);
+        const double character = characterSeconds_;
+        double seconds = missing > 1 ? character * (missing - 1) : character / kLooksPerCharacter;
+        if (sinceLastByte > toDuration(character * (missing + kStallCharacters)))
+            seconds = kStalledLineLookSeconds;
+        return toDuration(seconds);
+    }
+    static Clock::duration toDuration(double seconds) {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    }
+
     bool hungUp() const {
         pollfd p{fd_, 0, 0};
         return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
