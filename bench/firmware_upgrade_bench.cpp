@@ -18,6 +18,7 @@
 #include "boardsim/board.h"
 #include "firmware/firmware_transfer.h"
 #include "firmware/hex_file_reader.h"
+#include "link/serial_link.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     AnswerFileDialogsWith(nullptr);
     std::remove(g_fullImage.path.c_str());
     std::remove(g_pacedImage.path.c_str());
-    CloseCom(kPort);
+    ShutdownLink();
     board.stop();
     CloseCVIRTE();
     return 0;

@@ -8,13 +8,6 @@
 // about two minutes, so each runs once per repetition; --benchmark_repetitions=N gives more,
 // and the closing lines give the medians over all runs.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/time.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,12 +18,12 @@
 #include <vector>
 
 #include "bench/bench_console.h"
+#include "bench/bench_process.h"
 #include "bench/bench_upgrade.h"
 #include "boardsim/board.h"
+#include "link/serial_link.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,7 +31,6 @@ constexpr int kPort = 1;
 constexpr const char* kRegisterAddress = "1";  // the temperature, which every board has
 constexpr const char* kImageFile = "tarvikctl_bench.hex";
 constexpr const char* kComplaintFile = "tarvikctl_bench.stderr";
-constexpr mode_t kComplaintFileMode = 0644;
 constexpr int kProcessRuns = 20;
 constexpr double kMillisecondsPerSecond = 1e3;
 constexpr double kGoalRatio = 1.10;
@@ -50,69 +42,17 @@ HexFileImage g_image;
 std::vector<double> g_versionMs, g_pacedReadMs, g_unpacedReadMs;
 std::vector<double> g_ctlUpgradeSeconds, g_consoleUpgradeSeconds;
 
-// How a run of tarvikctl ended: its exit status (-1 when it did not start or did not exit by
-// itself) and the processor time it used, which shows whether it waited or spun.
-struct CtlRun {
-    int status = -1;
-    double cpuSeconds = 0;
-};
-
-double SecondsOf(const timeval& time) {
-    constexpr double kMicrosecondsPerSecond = 1e6;
-    return static_cast<double>(time.tv_sec) +
-           static_cast<double>(time.tv_usec) / kMicrosecondsPerSecond;
-}
-
-// Runs tarvikctl with words, its results dropped and its standard error in kComplaintFile (a
-// file, as when a script keeps a log: the upgrade then writes plain progress lines, no bar).
-CtlRun RunCtl(const std::vector<std::string>& words) {
-    std::vector<char*> argv{const_cast<char*>(TARVIK_CTL_PATH)};
-    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, kComplaintFile,
-                                     O_WRONLY | O_CREAT | O_TRUNC, kComplaintFileMode);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, TARVIK_CTL_PATH, &files, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&files);
-    CtlRun run;
-    if (spawned != 0) return run;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return run;
-    run.status = WEXITSTATUS(status);
-    run.cpuSeconds = SecondsOf(usage.ru_utime) + SecondsOf(usage.ru_stime);
-    return run;
-}
-
-// Why the last run failed, as it said it.
-std::string LastComplaint() {
-    std::ifstream complaints(kComplaintFile);
-    std::string line, last;
-    while (std::getline(complaints, line))
-        if (!line.empty()) last = line;
-    return last;
-}
-
 // Runs tarvikctl; a failure ends the benchmark with what it said. cpuSeconds, unless null,
 // gets the processor time it used.
 bool CtlSucceeds(const std::vector<std::string>& words, benchmark::State& state,
                  double* cpuSeconds = nullptr) {
-    const CtlRun run = RunCtl(words);
+    const ProcessRun run = RunCtl(words, kComplaintFile);
     if (cpuSeconds) *cpuSeconds = run.cpuSeconds;
     if (run.status == 0) return true;
     state.SkipWithError(
-        ("tarvikctl ended with " + std::to_string(run.status) + ": " + LastComplaint()).c_str());
+        ("tarvikctl ended with " + std::to_string(run.status) + ": " + LastLineOf(kComplaintFile))
+            .c_str());
     return false;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    const auto middle = values.begin() + values.size() / 2;
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
 }
 
 // One process an iteration; the benchmark's time is their mean, median_ms their median.
@@ -172,7 +112,7 @@ void ConsoleUpgradePaced(benchmark::State& state) {
     }
     const std::vector<double> seconds =
         MeasureUpgrade(state, *g_board, g_image, true, ConsoleWholeUpgrade);
-    CloseCom(kPort);
+    ShutdownLink();
     g_consoleUpgradeSeconds.insert(g_consoleUpgradeSeconds.end(), seconds.begin(), seconds.end());
 }
 BENCHMARK(ConsoleUpgradePaced)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
