@@ -14,6 +14,6 @@ bool StartBenchBoard(boardsim::Board& board);
 
 // Opens COM `port` on the board's line as the console's Connect does, less the speed test,
 // as the upgrade benchmarks need it. False, with the reason on
-// stderr, when it does not open; CloseCom(port) gives the line back (and its lock, which
+// stderr, when it does not open; ShutdownLink() gives the line back (and its lock, which
 // another program opening it needs).
 bool OpenBenchPort(int port, const boardsim::Board& board);

@@ -29,7 +29,8 @@ constexpr std::size_t kReadChunk = 512;
 constexpr double kIdleWakeSeconds = 1.0;
 // A console that stops reading must not wedge the board.
 constexpr int kWriteTimeoutMs = 1000;
-constexpr int kHangUpGraceMs = 500;
+// Long enough for a console that reads to take what came before the hang-up.
+constexpr int kHangUpGraceMs = 150;
 // After the line failed (should not happen while the port holds the slave), do not spin.
 constexpr double kLineErrorBackoffSeconds = 0.010;
 constexpr long kNanosPerSecond = 1'000'000'000L;

@@ -24,7 +24,7 @@ enum CliStatus {
 };
 
 // The receive wait every tarvikctl run of these tests gets (TARVIKCTL_RECEIVE_WAIT).
-inline constexpr double kCliReceiveWaitSeconds = 0.25;
+inline constexpr double kCliReceiveWaitSeconds = 0.15;
 
 class CliTest : public ::testing::Test {
   protected:

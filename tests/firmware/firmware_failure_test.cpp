@@ -8,7 +8,9 @@
 #include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
+#include "panel/panel.h"
 #include "runtime/rs232.h"
+#include "runtime/userint.h"
 #include "tests/firmware/firmware_fixture.h"
 #include "tests/firmware/scripted_port.h"
 
@@ -83,11 +85,7 @@ class FirmwareScriptedLine : public FirmwareTest {
         FirmwareTest::SetUp();
         line = OpenScriptedPort(kScriptedPort);
         ASSERT_NE(line, nullptr);
-        g_iCom_port_num = kScriptedPort;
-    }
-    void TearDown() override {
-        CloseCom(kScriptedPort);
-        FirmwareTest::TearDown();
+        ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     }
     std::vector<uint8_t> written() const { return line->written; }
     std::shared_ptr<ScriptedLine> line;
@@ -117,6 +115,8 @@ TEST_F(FirmwareScriptedLine, PresenceTestNeedsXoffAckXonInThatOrderAmongOtherByt
 }
 
 TEST_F(FirmwareScriptedLine, OutputQueueThatStopsDrainingEndsTheTransfer) {
+    // The drain limit is three ticks of the timer: short ticks make a short test.
+    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, 0.05);
     line->drainingBytes = 3;  // the presence test's CR and two characters
     const std::string path = writeFile(kEndOfFileRecord + "\n");
     upgrade(path);

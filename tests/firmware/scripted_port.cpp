@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/connection.h"
 #include "runtime/rs232.h"
 #include "runtime/serial_backend.h"
 
@@ -51,7 +52,7 @@ std::shared_ptr<ScriptedLine> OpenScriptedPort(int port) {
     tarvik::rt::SetSerialBackendFactory([line](int, const std::string&, tarvik::rt::OpenFailure*) {
         return std::make_unique<ScriptedBackend>(line);
     });
-    const int opened = OpenComConfig(port, "", 38400, 0, 8, 1, 512, 512);
+    const bool opened = OpenLinkOn(port, 0).ok();
     tarvik::rt::SetSerialBackendFactory(nullptr);
-    return opened == 0 ? line : nullptr;
+    return opened ? line : nullptr;
 }

@@ -18,6 +18,6 @@ struct ScriptedLine {
     std::size_t drainingBytes = std::numeric_limits<std::size_t>::max();
 };
 
-// Opens COM<port> on a scripted line and returns the line, which lives until the port is
-// closed and the caller lets go of it.
+// Connects the link on COM<port> over a scripted line (the port open before is given up) and
+// returns the line, which lives until the port is closed and the caller lets go of it.
 std::shared_ptr<ScriptedLine> OpenScriptedPort(int port);

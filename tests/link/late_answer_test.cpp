@@ -32,7 +32,7 @@ using Lines = std::vector<std::string>;
 constexpr uint16_t kFirst = 0x20, kSecond = 0x21;  // DAC code registers the board keeps
 constexpr uint16_t kGains = 0x60, kCurrents = 0x50;
 // The receive wait these tests use; the guard is one and a half of it.
-constexpr double kWait = 0.15;
+constexpr double kWait = 0.1;
 
 class LateAnswerTest : public BoardTest {
   protected:

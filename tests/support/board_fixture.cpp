@@ -21,7 +21,7 @@ constexpr int kBoardPort = 1;
 // answer time (milliseconds), even on a loaded machine, and short enough that a test of
 // silence is quick.
 constexpr double kReceiveWaitSeconds = 1.0;
-constexpr double kShortReceiveWaitSeconds = 0.15;
+constexpr double kShortReceiveWaitSeconds = 0.1;
 }  // namespace
 
 uint32_t FloatBits(float value) {

@@ -23,7 +23,7 @@ class BoardTest : public ConsoleTest {
     std::vector<std::vector<uint32_t>> framesSent();
     // Waits until the board has served n requests (complete frames).
     bool waitForRequests(std::size_t n, int timeoutMs = 3000);
-    // Shortens the receive wait to 0.15 s, so that silence tests end quickly.
+    // Shortens the receive wait to 0.1 s, so that silence tests end quickly.
     void shortenReceiveWait();
 
     boardsim::Board board;
