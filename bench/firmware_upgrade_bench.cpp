@@ -2,7 +2,7 @@
 // pacing, the console's own time for a 400,000-character HEX file should stay at most a tenth
 // of what the same file takes on the wire at 38400 baud (its characters plus the three answer
 // bytes of each line, 10 bits a byte). Against a board that keeps to the wire rate, the
-// transfer of a file of about 40,000 characters should take at most 1.05 times its wire time:
+// transfer of a file of about 40,000 characters should take at most 1.02 times its wire time:
 // the progress shown and the events dispatched on the way must not slow it. Reported as
 // `ratio`: with the presence test's fixed 2 s wait for the whole upgrade, without it for the
 // transfer alone (the one the limits are for).

@@ -5,6 +5,7 @@
 
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
+#include "runtime/testing.h"
 
 namespace tarvik::rt {
 namespace {

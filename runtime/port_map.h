@@ -16,7 +16,4 @@ void ChooseComPortDevice(int port, const std::string& device);
 // cannot be written.
 bool RememberComPortDevice(int port, const std::string& device);
 
-// Forgets every choice made during the run (tests start from the environment).
-void ForgetChosenComPortDevices();
-
 }  // namespace tarvik::rt

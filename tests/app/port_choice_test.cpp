@@ -9,9 +9,9 @@
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
-#include "runtime/port_map.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
+#include "runtime/testing.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
 

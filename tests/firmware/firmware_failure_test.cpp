@@ -1,7 +1,9 @@
 // Every way the bootloader or the line can stop an upgrade, and what the operator is left with.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/connection.h"
@@ -90,6 +92,41 @@ class FirmwareScriptedLine : public FirmwareTest {
     std::vector<uint8_t> written() const { return line->written; }
     std::shared_ptr<ScriptedLine> line;
 };
+
+// An adapter pulled out mid-transfer is said to be gone, in the monitor before the popup
+// and in the popup, never as a bootloader that stopped answering.
+TEST_F(FirmwareFailure, AnUnplugDuringTheTransferSaysTheDeviceIsGone) {
+    const std::string device = board.devicePath();
+    Lines monitorAtPopup;
+    struct MonitorAtPopup : QuestionAnswerer {
+        MonitorAtPopup(PopupRecorder& recorder, std::function<void()> look)
+            : QuestionAnswerer(recorder), look_(std::move(look)) {}
+        void messagePopup(const std::string& title, const std::string& message) override {
+            look_();
+            QuestionAnswerer::messagePopup(title, message);
+        }
+        std::function<void()> look_;
+    } dialogsSeeingTheMonitor(popups, [&] { monitorAtPopup = monitorLines(); });
+    tarvik::rt::SetPopupHandler(&dialogsSeeingTheMonitor);
+    whenEventsRun([&] {
+        if (board.bootloaderLines().empty()) return false;
+        board.stop();
+        return true;
+    });
+    // At the wire's pace, long enough for the transfer to dispatch events on its way.
+    board.setPacing(true);
+    upgrade(writeFile(Joined(ShortRecords(200))));
+
+    const std::string gone = "COM1 (" + device + ") is gone: Input/output error";
+    ASSERT_EQ(popups.popups.size(), 1u);
+    EXPECT_EQ(popups.popups[0].title, "Error");
+    EXPECT_EQ(popups.popups[0].message, "PICFirmwareUpgrade: " + gone);
+    EXPECT_TRUE(Contains(monitorAtPopup, "ERROR: " + gone));
+    EXPECT_EQ(lastMonitorLine(), "Disconnected from COM1");
+    EXPECT_EQ(g_iConnection_status, 0);
+    EXPECT_EQ(LinkPortOpen(), 0);
+    EXPECT_EQ(g_iBusy, 0);
+}
 
 TEST_F(FirmwareScriptedLine, PresenceTestNeedsXoffAckXonInThatOrderAmongOtherBytes) {
     // XOFF then XON without an ACK between them reads as a refused partial line: the test

@@ -1,8 +1,6 @@
 // Which device a COM number stands for: the command line over the environment
 // over the settings file over /dev/ttyS<n-1>; the choice remembered; the
 // program's own options; the list of serial devices on a fake /dev and /sys.
-#include "runtime/port_map.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +15,7 @@
 #include "runtime/rs232.h"
 #include "runtime/serial_devices.h"
 #include "runtime/settings.h"
+#include "runtime/testing.h"
 #include "tarvik_version.h"
 
 namespace fs = std::filesystem;
