@@ -22,8 +22,12 @@ using Clock = std::chrono::steady_clock;
 constexpr double kDefaultCharacterSeconds = 10.0 / 38400;
 // Waiting for the last byte of an answer: looks per character time.
 constexpr int kLooksPerCharacter = 4;
-// Characters' time of silence after which a partly arrived answer counts as stalled.
-constexpr int kStallCharacters = 4;
+// Silence, beyond the time the missing bytes take on the wire, after which a partly arrived
+// answer counts as stalled. Longer than a busy machine delays a thread or a byte in the
+// kernel, and than the latency timer with which a USB adapter hands bytes over (16 ms by
+// default on many): a few characters' time, as it was, took those for a stall, and 5 ms
+// looks then added milliseconds to a quarter of the reads on a busy machine.
+constexpr double kStallSeconds = 0.020;
 constexpr double kStalledLineLookSeconds = 0.005;
 constexpr long kNanosecondsPerSecond = 1'000'000'000L;
 
@@ -236,7 +240,7 @@ class TermiosBackend : public SerialBackend {
         if (queued == 0) return toDuration(kLongestWaitSeconds);
         const double character = characterSeconds_;
         double seconds = missing > 1 ? character * (missing - 1) : character / kLooksPerCharacter;
-        if (sinceLastByte > toDuration(character * (missing + kStallCharacters)))
+        if (sinceLastByte > toDuration(character * missing + kStallSeconds))
             seconds = kStalledLineLookSeconds;
         return toDuration(seconds);
     }
