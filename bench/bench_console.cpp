@@ -1,5 +1,7 @@
 #include "bench/bench_console.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,6 +39,17 @@ bool StartBenchBoard(boardsim::Board& board) {
     if (board.start(&error)) return true;
     std::fprintf(stderr, "no virtual board: %s\n", error.c_str());
     return false;
+}
+
+bool StartBenchWithBoard(int* argc, char** argv, boardsim::Board& board) {
+    benchmark::Initialize(argc, argv);
+    return StartBenchConsole(argv) && StartBenchBoard(board);
+}
+
+void EndBench(boardsim::Board& board) {
+    ShutdownLink();
+    board.stop();
+    CloseCVIRTE();
 }
 
 // The console's own way of opening its port, with the board's settings, less the speed test.

@@ -12,6 +12,12 @@ class Board;
 // Starts the virtual board; false with the reason on stderr.
 bool StartBenchBoard(boardsim::Board& board);
 
+// A benchmark program's start: the benchmark library takes its options from the command
+// line, then StartBenchConsole and StartBenchBoard. False when either fails.
+bool StartBenchWithBoard(int* argc, char** argv, boardsim::Board& board);
+// Its end: the port given back (ShutdownLink), the board stopped, the engine closed.
+void EndBench(boardsim::Board& board);
+
 // Opens COM `port` on the board's line as the console's Connect does, less the speed test,
 // as the upgrade benchmarks need it. False, with the reason on
 // stderr, when it does not open; ShutdownLink() gives the line back (and its lock, which

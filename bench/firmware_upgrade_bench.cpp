@@ -67,11 +67,8 @@ BENCHMARK(PacedWholeUpgradeWithPresenceTest)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!StartBenchConsole(argv)) return 1;
-
     boardsim::Board board;
-    if (!StartBenchBoard(board)) return 1;
+    if (!StartBenchWithBoard(&argc, argv, board)) return 1;
     g_board = &board;
     if (!OpenBenchPort(kPort, board)) return 1;
     if (!WriteImage(g_fullImage, "firmware_upgrade_bench.hex", HEX_MOST_CHARACTERS) ||
@@ -82,8 +79,6 @@ int main(int argc, char** argv) {
     AnswerFileDialogsWith(nullptr);
     std::remove(g_fullImage.path.c_str());
     std::remove(g_pacedImage.path.c_str());
-    ShutdownLink();
-    board.stop();
-    CloseCVIRTE();
+    EndBench(board);
     return 0;
 }

@@ -94,10 +94,8 @@ double medianPyserialMicros(const std::string& script, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!StartBenchConsole(argv)) return 1;
     boardsim::Board board;
-    if (!StartBenchBoard(board)) return 1;
+    if (!StartBenchWithBoard(&argc, argv, board)) return 1;
     g_board = &board;
     benchmark::RunSpecifiedBenchmarks();
 
@@ -116,7 +114,6 @@ int main(int argc, char** argv) {
         std::printf(
             "unpaced median: console %.1f us; pyserial reference unavailable (python3-serial)\n",
             console);
-    board.stop();
-    CloseCVIRTE();
+    EndBench(board);
     return 0;
 }

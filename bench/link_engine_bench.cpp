@@ -233,10 +233,8 @@ BENCHMARK(SilentReceiveWait)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!StartBenchConsole(argv)) return 1;
     boardsim::Board board;
-    if (!StartBenchBoard(board)) return 1;
+    if (!StartBenchWithBoard(&argc, argv, board)) return 1;
     g_board = &board;
     if (!WriteImage(g_image, "link_engine_bench.hex", kPacedCharacters)) return 1;
 
@@ -247,7 +245,6 @@ int main(int argc, char** argv) {
     AnswerFileDialogsWith(nullptr);
     std::remove(g_image.path.c_str());
     std::remove(kErrorFile);
-    board.stop();
-    CloseCVIRTE();
+    EndBench(board);
     return 0;
 }

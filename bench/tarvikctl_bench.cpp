@@ -143,10 +143,8 @@ void PrintMedians() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!StartBenchConsole(argv)) return 1;
     boardsim::Board board;
-    if (!StartBenchBoard(board)) return 1;
+    if (!StartBenchWithBoard(&argc, argv, board)) return 1;
     g_board = &board;
     if (!WriteImage(g_image, kImageFile, HEX_MOST_CHARACTERS)) return 1;
 
@@ -156,7 +154,6 @@ int main(int argc, char** argv) {
     AnswerFileDialogsWith(nullptr);
     std::remove(g_image.path.c_str());
     std::remove(kComplaintFile);
-    board.stop();
-    CloseCVIRTE();
+    EndBench(board);
     return 0;
 }
