@@ -97,17 +97,16 @@ class FirmwareScriptedLine : public FirmwareTest {
 // and in the popup, never as a bootloader that stopped answering.
 TEST_F(FirmwareFailure, AnUnplugDuringTheTransferSaysTheDeviceIsGone) {
     const std::string device = board.devicePath();
-    Lines monitorAtPopup;
-    struct MonitorAtPopup : QuestionAnswerer {
-        MonitorAtPopup(PopupRecorder& recorder, std::function<void()> look)
-            : QuestionAnswerer(recorder), look_(std::move(look)) {}
+    // Looks at the monitor at the moment the popup opens.
+    struct MonitorAtPopup : PopupRecorder {
+        explicit MonitorAtPopup(std::function<Lines()> monitor) : monitor_(std::move(monitor)) {}
         void messagePopup(const std::string& title, const std::string& message) override {
-            look_();
-            QuestionAnswerer::messagePopup(title, message);
+            monitorThen = monitor_();
+            PopupRecorder::messagePopup(title, message);
         }
-        std::function<void()> look_;
-    } dialogsSeeingTheMonitor(popups, [&] { monitorAtPopup = monitorLines(); });
-    tarvik::rt::SetPopupHandler(&dialogsSeeingTheMonitor);
+        std::function<Lines()> monitor_;
+        Lines monitorThen;
+    } recorder([this] { return monitorLines(); });
     whenEventsRun([&] {
         if (board.bootloaderLines().empty()) return false;
         board.stop();
@@ -115,13 +114,14 @@ TEST_F(FirmwareFailure, AnUnplugDuringTheTransferSaysTheDeviceIsGone) {
     });
     // At the wire's pace, long enough for the transfer to dispatch events on its way.
     board.setPacing(true);
-    upgrade(writeFile(Joined(ShortRecords(200))));
+    recorder.fileAnswers.push_back(writeFile(Joined(ShortRecords(200))));
+    click(PANEL_UPGRADE_FIRMWARE);
 
     const std::string gone = "COM1 (" + device + ") is gone: Input/output error";
-    ASSERT_EQ(popups.popups.size(), 1u);
-    EXPECT_EQ(popups.popups[0].title, "Error");
-    EXPECT_EQ(popups.popups[0].message, "PICFirmwareUpgrade: " + gone);
-    EXPECT_TRUE(Contains(monitorAtPopup, "ERROR: " + gone));
+    ASSERT_EQ(recorder.popups.size(), 1u);
+    EXPECT_EQ(recorder.popups[0].title, "Error");
+    EXPECT_EQ(recorder.popups[0].message, "PICFirmwareUpgrade: " + gone);
+    EXPECT_TRUE(Contains(recorder.monitorThen, "ERROR: " + gone));
     EXPECT_EQ(lastMonitorLine(), "Disconnected from COM1");
     EXPECT_EQ(g_iConnection_status, 0);
     EXPECT_EQ(LinkPortOpen(), 0);

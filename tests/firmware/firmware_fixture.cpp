@@ -21,20 +21,11 @@ namespace {
 constexpr double kTestAnswerWaitSeconds = 0.4;
 }  // namespace
 
-bool QuestionAnswerer::confirmPopup(const std::string& title, const std::string& message) {
-    questions.push_back({title, message});
-    if (answers.empty()) return false;
-    const bool yes = answers.front();
-    answers.pop_front();
-    return yes;
-}
-
 FirmwareTest::FirmwareTest() = default;
 FirmwareTest::~FirmwareTest() = default;
 
 void FirmwareTest::SetUp() {
     BoardTest::SetUp();
-    tarvik::rt::SetPopupHandler(&dialogs);
     connectQuickly();
     board.setBootloaderMode(true);
     // The virtual board answers within milliseconds; its presence answer comes once the line
@@ -48,6 +39,7 @@ void FirmwareTest::SetUp() {
 void FirmwareTest::TearDown() {
     SetBootloaderAnswerWait(BOOTLOADER_ANSWER_SECONDS);
     stepTimer_.reset();
+    // A test may have put a recorder of its own in place.
     tarvik::rt::SetPopupHandler(&popups);
     std::error_code ignored;
     fs::remove_all(folder_, ignored);

@@ -3,7 +3,6 @@
 // on the fly, and the checks every upgrade test needs.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,28 +11,6 @@
 #include "tests/support/board_fixture.h"
 
 class QTimer;
-
-// Passes the message and file popups on to the recorder and answers the upgrade's yes/no
-// questions from a queue: No, the dialog's default, once the queue is empty.
-class QuestionAnswerer : public tarvik::rt::PopupHandler {
-  public:
-    explicit QuestionAnswerer(PopupRecorder& recorder) : recorder_(recorder) {}
-    void messagePopup(const std::string& title, const std::string& message) override {
-        recorder_.messagePopup(title, message);
-    }
-    std::optional<std::string> fileSelectPopup(const std::string& title,
-                                               const std::string& directory,
-                                               const std::string& fileSpec) override {
-        return recorder_.fileSelectPopup(title, directory, fileSpec);
-    }
-    bool confirmPopup(const std::string& title, const std::string& message) override;
-
-    std::vector<RecordedPopup> questions;
-    std::deque<bool> answers;
-
-  private:
-    PopupRecorder& recorder_;
-};
 
 class FirmwareTest : public BoardTest {
   protected:
@@ -59,8 +36,6 @@ class FirmwareTest : public BoardTest {
     static int progressMaximum();
     static std::string progressText();
     static bool dimmed(int control);
-
-    QuestionAnswerer dialogs{popups};
 
   private:
     std::string folder_;

@@ -61,7 +61,7 @@ TEST_F(FirmwareUpgrade, OneLineOfElevenCharactersGoesOutAsTwelveBytesAndIsAcknow
                                      "PIC is ready for upgrade, sending data",
                                      "Sending line......1", "Data successfully sent"}));
     EXPECT_TRUE(popups.popups.empty());
-    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(popups.questions.empty());
     EXPECT_EQ(g_iBusy, 0);
     EXPECT_FALSE(isOpen(path));
     EXPECT_EQ(progressText(), "Record 1 of 1 (100%)");
@@ -98,10 +98,10 @@ TEST_F(FirmwareUpgrade, NothingAfterASemicolonIsSentNorTheCutLinesEnd) {
     const std::string first = DataRecord(0, {1, 2, 3});
     const std::string cut = DataRecord(3, {4});
     // The end-of-file record is beyond the ';', so the operator is asked first.
-    dialogs.answers = {true};
+    popups.questionAnswers = {true};
     upgrade(writeFile(first + "\n" + cut + ";comment\n" + kEndOfFileRecord + "\n"));
 
-    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(popups.questions.size(), 1u);
     const std::vector<uint8_t> expected = OnTheWire(first + "\n" + cut);
     EXPECT_EQ(receivedAfter(expected.size()), expected);
     EXPECT_FALSE(board.waitForReceived(expected.size() + 1, 200));

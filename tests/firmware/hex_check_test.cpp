@@ -56,7 +56,7 @@ TEST_F(FirmwareHexCheck, EachKindOfBadLineIsRefusedByItsFileLineNumberWithNothin
         EXPECT_EQ(g_iBusy, 0);
         EXPECT_FALSE(isOpen(path));
     }
-    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(popups.questions.empty());
     EXPECT_TRUE(receivedAfter(1, 200).empty()) << "not even the presence test";
 }
 
@@ -100,18 +100,18 @@ TEST_F(FirmwareHexCheck, FileWithoutEndOfFileRecordIsSentOnlyWhenTheOperatorSays
     const std::string path = writeFile(file);
     upgrade(path);  // answered with the default, No
 
-    ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(dialogs.questions[0].title, "Warning message");
-    EXPECT_NE(dialogs.questions[0].message.find("no end-of-file record"), std::string::npos);
+    ASSERT_EQ(popups.questions.size(), 1u);
+    EXPECT_EQ(popups.questions[0].title, "Warning message");
+    EXPECT_NE(popups.questions[0].message.find("no end-of-file record"), std::string::npos);
     EXPECT_TRUE(popups.popups.empty());
     EXPECT_EQ(monitorLines(), Lines{"Starting Firmware Upgrade"});
     EXPECT_TRUE(receivedAfter(1, 200).empty());
     EXPECT_EQ(g_iBusy, 0);
     EXPECT_FALSE(isOpen(path));
 
-    dialogs.answers = {true};
+    popups.questionAnswers = {true};
     upgrade(path);
-    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(popups.questions.size(), 2u);
     EXPECT_EQ(receivedAfter(file.size() + 1), OnTheWire(file));
     EXPECT_EQ(lastMonitorLine(), "Data successfully sent");
     EXPECT_EQ(g_iBusy, 0);

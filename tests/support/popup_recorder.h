@@ -42,6 +42,16 @@ class PopupRecorder : public tarvik::rt::PopupHandler {
         return answer;
     }
 
+    // Records the question and answers it from questionAnswers: No, the dialog's default,
+    // once the queue is empty.
+    bool confirmPopup(const std::string& title, const std::string& message) override {
+        questions.push_back({title, message});
+        if (questionAnswers.empty()) return false;
+        const bool yes = questionAnswers.front();
+        questionAnswers.pop_front();
+        return yes;
+    }
+
     struct Choice {
         std::string title, message;
         std::vector<std::string> items;
@@ -53,4 +63,6 @@ class PopupRecorder : public tarvik::rt::PopupHandler {
     std::vector<RecordedPopup> fileDialogs;    // title and file pattern asked for
     std::vector<std::string> fileDirectories;  // the folder each file dialog opened in
     std::deque<std::optional<std::string>> fileAnswers;
+    std::vector<RecordedPopup> questions;
+    std::deque<bool> questionAnswers;  // true for Yes
 };
