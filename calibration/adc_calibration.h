@@ -7,6 +7,7 @@
 // else when not connected).
 
 #include "calibration/calibration_result.h"
+#include "calibration/failed_channels.h"
 #include "panel/panel.h"
 #include "registers/register_result.h"
 
@@ -27,17 +28,31 @@ RegisterResult ReadAdcChannelCount(int n, int* count);
 // Logs "ADC Ch<n+1> point <point>: count <count> at <volts> V".
 void LogAdcPoint(int n, int point, int count, float volts);
 
+// When a point's count equals the channel's other point (no line goes through the two),
+// logs "WARNING: ADC Ch<n+1>: point <point> count <count> equals point <other> count
+// <count>; the calculation needs two different counts" and returns 1; else returns 0.
+int WarnOfEqualAdcCounts(int n, int point, int count, int otherCount);
+
+// The channels of first .. first+count-1 whose two counts are equal, so that no
+// coefficients can be calculated for them.
+ChannelMask AdcUncalculableChannels(int first, int count, const int counts1[], const int counts2[]);
+
 // Calculates channels first .. first+count-1 from the counts and the applied
 // voltages of the two points (index = channel index) into g_fAdcCoefGain and
 // g_fAdcCoefOffset: logs "Calculated ceficients:", then a coefficient line per
-// channel, or "Calculation error Ch<n>" and gain 0.001, offset 0 for a channel
-// whose two counts are equal. Writes those channels' gains and then, if that
-// succeeded, their offsets; only if both succeeded logs the success line, or
-// "Calculation with error;\n saved default values". Returns success when
-// written (defaults included), else BoardFailed.
+// channel, or "Calculation error Ch<n>" for a channel whose two counts are
+// equal. Such a channel gets gain 0.001 and offset 0 with WriteDefaults; with
+// KeepBoards the board's own pair is read first and written back unchanged
+// (and is what the arrays hold for it), and when that read fails nothing is
+// written ("ERROR: ADC coefficients not written: ..."). Writes those channels'
+// gains and then, if that succeeded, their offsets; only if both succeeded
+// logs the success line, or "Calculation with error;\n saved default values"
+// (WriteDefaults) or "Calculation with error;\n kept the board's coefficients"
+// (KeepBoards), then which channels got what (LogFailedChannelsOutcome).
+// Returns success when written, else BoardFailed.
 CalibrationResult CalculateAdcCoefficients(int first, int count, const int counts1[],
                                            const int counts2[], const float volts1[],
-                                           const float volts2[]);
+                                           const float volts2[], FailedChannels failed);
 
 // Capture one point of channel index n from PANEL_ADC_CHANNEL: reads the
 // count (popup "Error message" / "Failed to get Adc counts" and no change on
@@ -47,7 +62,8 @@ CalibrationResult CalculateAdcCoefficients(int first, int count, const int count
 // channel, where it stays on 15 (there is no next channel, and the selector
 // must never name one that does not exist). A selector outside 0 .. 15 does nothing.
 // Every point taken, here and by ReadAll_Adc_cb, logs "ADC Ch<n> point <p>:
-// count <c> at <v> V" with the voltage its box holds.
+// count <c> at <v> V" with the voltage its box holds, and a warning when its
+// count equals the channel's other point, once that has been taken this run.
 int Get_AdcCounts_cb(int panel, int control, int event, void* callbackData, int eventData1,
                      int eventData2);
 
@@ -61,11 +77,10 @@ int ReadAll_Adc_cb(int panel, int control, int event, void* callbackData, int ev
                    int eventData2);
 
 // Calculate all 16 channels from the captured counts and the voltages now in
-// the boxes; a channel whose two counts are equal (never captured, say) logs
-// "Calculation error Ch<n>" and gets gain 0.001 and offset 0. Writes all gains
-// and then, if that succeeded, all offsets; only if both succeeded logs the
-// success line, or "Calculation with error;\n saved default values" when a
-// channel fell back to the defaults.
+// the boxes. When some channels' two counts are equal (never captured, say),
+// first asks (popup "Warning message", default No) whether to write the
+// default values (gain 0.001, offset 0) to them; No keeps the board's own
+// coefficients for them. Then CalculateAdcCoefficients.
 int Calculate_Adc_coeficients_cb(int panel, int control, int event, void* callbackData,
                                  int eventData1, int eventData2);
 

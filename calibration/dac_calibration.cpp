@@ -60,8 +60,22 @@ CalibrationResult DriveDacOutputs(int selector, float volts, int stopOnFailure) 
     return result;
 }
 
+ChannelMask DacUncalculableChannels(int selector, float control1, float control2,
+                                    const float measured1[], const float measured2[]) {
+    int first = 0, count = 0;
+    const float limited1 = LimitControlVoltage(control1);
+    const float limited2 = LimitControlVoltage(control2);
+    if (!DacChannelSpan(selector, &first, &count) || limited1 == limited2) return 0;
+    ChannelMask channels = 0;
+    for (int i = first; i < first + count; ++i)
+        if (DacGainCoefficient(limited1, limited2, measured1[i], measured2[i]) == 0.0f)
+            channels |= ChannelBit(i);
+    return channels;
+}
+
 CalibrationResult CalculateDacCoefficients(int selector, float control1, float control2,
-                                           const float measured1[], const float measured2[]) {
+                                           const float measured1[], const float measured2[],
+                                           FailedChannels failed) {
     int first = 0, count = 0;
     if (!DacChannelSpan(selector, &first, &count)) return badSelector(selector);
     // A voltage beyond the span set the output to the span's end, so the line
@@ -75,16 +89,37 @@ CalibrationResult CalculateDacCoefficients(int selector, float control1, float c
         g_fDacCoefGain[i] = DacGainCoefficient(limited1, limited2, measured1[i], measured2[i]);
         g_fDacCoefOffset[i] = OffsetCoefficient(g_fDacCoefGain[i], limited1, measured1[i]);
     }
-    const RegisterResult written =
-        WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
-                               &g_fDacCoefGain[first], &g_fDacCoefOffset[first]);
+    const ChannelMask flat =
+        DacUncalculableChannels(selector, control1, control2, measured1, measured2);
+    if (flat) {
+        const std::string line = "WARNING: DAC " + ChannelListText(flat) +
+                                 ": the two meter readings are equal; the gain would be 0";
+        LogWarning(line.c_str());
+    }
+    const bool keep = flat && failed == FailedChannels::KeepBoards;
+    RegisterResult written = keep ? TakeBoardCoefficients(ADDR_DAC_GAIN, ADDR_DAC_OFFSET, flat,
+                                                          g_fDacCoefGain, g_fDacCoefOffset)
+                                  : RegisterResult{};
+    std::string why = "the coefficients did not reach the board";
+    if (!written.ok()) {
+        why = "DAC coefficients not written: the board's own for " + ChannelListText(flat) +
+              " could not be read";
+        LogError(("ERROR: " + why).c_str());
+    } else {
+        written = WriteCoefficientBlocks(ADDR_DAC_GAIN + first, ADDR_DAC_OFFSET + first, count,
+                                         &g_fDacCoefGain[first], &g_fDacCoefOffset[first]);
+    }
     g_lastDacWrite = {written.ok() ? CoefficientWrite::WRITTEN : CoefficientWrite::FAILED, first,
                       count};
     if (written.ok()) LogToWindow(COEFFICIENTS_SENT_TEXT);
     LogToWindow(CALCULATED_COEFFICIENTS_TEXT);
     for (int i = first; i < first + count; ++i)
-        LogCoefficientLine(i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
-    return BoardOutcome(written, "the coefficients did not reach the board");
+        if (!(keep && (flat & ChannelBit(i))))
+            LogCoefficientLine(i + 1, g_fDacCoefGain[i], g_fDacCoefOffset[i]);
+    if (flat && written.ok())
+        LogFailedChannelsOutcome("DAC", ChannelSpan(first, count) & ~flat, "a gain of 0 written to",
+                                 keep ? 0 : flat, keep ? flat : 0);
+    return BoardOutcome(written, why.c_str());
 }
 
 CalibrationResult SetDacCalibratedOutput(int selector, float volts) {
@@ -119,9 +154,18 @@ int Calculate_DAC_coeficients_cb(int, int, int event, void*, int, int) {
         l_fMeasuredVoltage1[i] = panelVolts(g_iCidDac_volt1_box[i]);
         l_fMeasuredVoltage2[i] = panelVolts(g_iCidDac_volt2_box[i]);
     }
-    if (CalculateDacCoefficients(ch, panelVolts(PANEL_DAC_CONTROL_VOLTAGE1),
-                                 panelVolts(PANEL_DAC_CONTROL_VOLTAGE2), l_fMeasuredVoltage1,
-                                 l_fMeasuredVoltage2)
+    const float control1 = panelVolts(PANEL_DAC_CONTROL_VOLTAGE1);
+    const float control2 = panelVolts(PANEL_DAC_CONTROL_VOLTAGE2);
+    FailedChannels failed = FailedChannels::KeepBoards;
+    if (const ChannelMask flat = DacUncalculableChannels(ch, control1, control2,
+                                                         l_fMeasuredVoltage1, l_fMeasuredVoltage2);
+        flat && ConfirmPopup(
+                    "Warning message",
+                    FallbackQuestion("DAC", flat, "the two meter readings are equal", "a gain of 0")
+                        .c_str()))
+        failed = FailedChannels::WriteDefaults;
+    if (CalculateDacCoefficients(ch, control1, control2, l_fMeasuredVoltage1, l_fMeasuredVoltage2,
+                                 failed)
             .error == CalibrationError::SameVoltages) {
         MessagePopup("Set voltage error",
                      "Control voltage1 and Control voltage mustn't be the same!");

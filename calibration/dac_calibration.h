@@ -7,6 +7,7 @@
 // channels) or 1 .. 16; any other value makes a command do nothing.
 
 #include "calibration/calibration_result.h"
+#include "calibration/failed_channels.h"
 #include "panel/panel.h"
 
 // Coefficients last calculated on the PC, index = channel - 1, such that
@@ -25,17 +26,30 @@ extern float g_fDacCoefOffset[CHANNEL_COUNT];
 // BoardFailed naming the first failed channel and why (every failure's lines
 // logged); BadSelector.
 CalibrationResult DriveDacOutputs(int selector, float volts, int stopOnFailure);
+// The selected channels whose two meter readings give a gain of 0 (readings equal, boxes
+// left at 0 say): no line through them can drive the output. None for a bad selector or
+// equal control voltages, which nothing is calculated for.
+ChannelMask DacUncalculableChannels(int selector, float control1, float control2,
+                                    const float measured1[], const float measured2[]);
+
 // For the selected channel(s), computes gain and offset into g_fDacCoefGain
 // and g_fDacCoefOffset from the two control voltages, limited as when driven,
 // and the meter's readings measured1/measured2 (index = channel - 1; only
-// the selected entries are read); writes the gains and then, if that
+// the selected entries are read). A channel whose gain comes out 0 logs
+// "WARNING: DAC <channels>: the two meter readings are equal; the gain would be
+// 0" and gets that gain with WriteDefaults; with KeepBoards the board's own
+// pair is read first and written back unchanged (and is what the arrays hold
+// for it), and when that read fails nothing is written ("ERROR: DAC
+// coefficients not written: ..."). Writes the gains and then, if that
 // succeeded, the offsets to the board; logs the success line only if both
 // writes succeeded, then always "Calculated ceficients:" and one line per
-// channel. Returns success when both blocks reached the board, BoardFailed
-// (calculated, not written), SameVoltages (nothing computed or sent), or
-// BadSelector.
+// channel not kept, then which channels got what (LogFailedChannelsOutcome)
+// when some gain came out 0 and the blocks were written. Returns success when
+// both blocks reached the board, BoardFailed (not written), SameVoltages
+// (nothing computed or sent), or BadSelector.
 CalibrationResult CalculateDacCoefficients(int selector, float control1, float control2,
-                                           const float measured1[], const float measured2[]);
+                                           const float measured1[], const float measured2[],
+                                           FailedChannels failed);
 
 // Sends volts, limited to at most 32.5 V, as the set-point of the selected
 // channel (one word) or of all 16 (one 16-word block). Returns success,
@@ -59,7 +73,9 @@ int Set_Voltage2_cb(int panel, int control, int event, void* callbackData, int e
 // offsets to the board; logs the success line only if both writes succeeded;
 // then always logs "Calculated ceficients:" and one line per calibrated
 // channel. Equal limited control voltages: popup "Set voltage error",
-// nothing computed or sent, returns -1. Otherwise returns 0.
+// nothing computed or sent, returns -1. When a channel's gain would come out 0,
+// first asks (popup "Warning message", default No) whether to write it; No
+// keeps the board's own coefficients for that channel. Otherwise returns 0.
 int Calculate_DAC_coeficients_cb(int panel, int control, int event, void* callbackData,
                                  int eventData1, int eventData2);
 

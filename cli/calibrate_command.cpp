@@ -31,6 +31,21 @@ std::string channelsText(const Span& span) {
     return span.selector == 0 ? "channels 1 to 16" : "channel " + std::to_string(span.selector);
 }
 
+FailedChannels failedPolicy(const Options& options) {
+    return options.defaultsForFailed ? FailedChannels::WriteDefaults : FailedChannels::KeepBoards;
+}
+
+// Exit 1 naming the channels that could not be calculated, and what they got.
+int uncalculable(ChannelMask channels, const std::string& why, const Options& options,
+                 const char* fallback, Result* result) {
+    return result->fail(EXIT_BOARD,
+                        ChannelListText(channels) + ": " + why + "; " +
+                            (options.defaultsForFailed ? std::string(fallback) + " written there"
+                                                       : "the board's coefficients kept there "
+                                                         "(--defaults-for-failed writes " +
+                                                             std::string(fallback) + ")"));
+}
+
 void prompt(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
@@ -52,7 +67,7 @@ bool readReadings(const Span& span, float readings[], Result* result) {
     return true;
 }
 
-int calibrateDac(const Span& span, const float volts[2], Result* result) {
+int calibrateDac(const Span& span, const float volts[2], const Options& options, Result* result) {
     float readings[2][CHANNEL_COUNT] = {};
     const bool ask = isatty(STDIN_FILENO) != 0;
     for (int point = 0; point < 2; ++point) {
@@ -68,14 +83,18 @@ int calibrateDac(const Span& span, const float volts[2], Result* result) {
         }
         if (!readReadings(span, readings[point], result)) return result->status;
     }
-    const CalibrationResult calculated =
-        CalculateDacCoefficients(span.selector, volts[0], volts[1], readings[0], readings[1]);
+    const ChannelMask flat =
+        DacUncalculableChannels(span.selector, volts[0], volts[1], readings[0], readings[1]);
+    const CalibrationResult calculated = CalculateDacCoefficients(
+        span.selector, volts[0], volts[1], readings[0], readings[1], failedPolicy(options));
     AddCoefficients(g_fDacCoefGain, g_fDacCoefOffset, span.first, span.count, result);
     if (!calculated.ok()) return result->boardFailed("calibration failed", calculated);
+    if (flat)
+        return uncalculable(flat, "the two readings are equal", options, "a gain of 0", result);
     return EXIT_OK;
 }
 
-int calibrateAdc(const Span& span, const float volts[2], Result* result) {
+int calibrateAdc(const Span& span, const float volts[2], const Options& options, Result* result) {
     int counts[2][CHANNEL_COUNT] = {};
     float applied[2][CHANNEL_COUNT] = {};
     for (int point = 0; point < 2; ++point) {
@@ -93,17 +112,18 @@ int calibrateAdc(const Span& span, const float volts[2], Result* result) {
                     "ADC count of channel " + std::to_string(n + 1) + " not read", read);
             applied[point][n] = volts[point];
             LogAdcPoint(n, point + 1, counts[point][n], volts[point]);
+            if (point == 1) WarnOfEqualAdcCounts(n, point + 1, counts[1][n], counts[0][n]);
         }
     }
-    const CalibrationResult written = CalculateAdcCoefficients(span.first, span.count, counts[0],
-                                                               counts[1], applied[0], applied[1]);
+    const ChannelMask flat = AdcUncalculableChannels(span.first, span.count, counts[0], counts[1]);
+    const CalibrationResult written =
+        CalculateAdcCoefficients(span.first, span.count, counts[0], counts[1], applied[0],
+                                 applied[1], failedPolicy(options));
     AddCoefficients(g_fAdcCoefGain, g_fAdcCoefOffset, span.first, span.count, result);
     if (!written.ok()) return result->boardFailed("calibration failed", written);
-    for (int n = span.first; n < span.first + span.count; ++n)
-        if (counts[0][n] == counts[1][n])
-            return result->fail(
-                EXIT_BOARD, "channel " + std::to_string(n + 1) + ": both points gave count " +
-                                std::to_string(counts[0][n]) + "; it got the default coefficients");
+    if (flat)
+        return uncalculable(flat, "both points gave the same count", options, "the defaults",
+                            result);
     return EXIT_OK;
 }
 
@@ -133,7 +153,8 @@ int RunCalibrate(const Options& options, Result* result) {
     if (same) return result->fail(EXIT_USAGE, "--v1 and --v2 must differ");
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     result->field("kind", JsonString(kind));
-    return dac ? calibrateDac(span, volts, result) : calibrateAdc(span, volts, result);
+    return dac ? calibrateDac(span, volts, options, result)
+               : calibrateAdc(span, volts, options, result);
 }
 
 }  // namespace cli

@@ -63,6 +63,8 @@ bool ParseOptions(char* argv[], Options* out, std::string* error) {
             o.verbose = true;
         } else if (name == "--float" && !inlineValue) {
             o.floats = true;
+        } else if (name == "--defaults-for-failed" && !inlineValue) {
+            o.defaultsForFailed = true;
         } else if ((name == "--help" || name == "-h") && !inlineValue) {
             o.help = true;
         } else if (name == "--version" && !inlineValue) {
@@ -108,11 +110,11 @@ Commands:
   currents                      the 16 channel currents
   coefficients dac|adc          the 16 gain/offset pairs on the board
   set-output CH VOLTS           calibrated output of channel CH (0 = all)
-  calibrate dac --v1 V --v2 V [--channel K]
+  calibrate dac --v1 V --v2 V [--channel K] [--defaults-for-failed]
                                 drive V1, read the meter's readings (one a line) from
                                 standard input, drive V2, read them again; calculate
                                 and write the coefficients
-  calibrate adc --v1 V --v2 V [--channel K]
+  calibrate adc --v1 V --v2 V [--channel K] [--defaults-for-failed]
                                 capture each applied voltage after Enter on standard
                                 input; calculate and write the coefficients
   upgrade FILE                  re-flash the firmware from an Intel HEX file
@@ -123,8 +125,12 @@ counts, channels and voltages decimal. --float reads and writes block words as
 floats. --port N picks COM port N as the console maps it (--port, TARVIK_COM<N>,
 the settings file, /dev/ttyS<N-1>); --device PATH names the device. Default: port 1.
 -v writes the monitor's lines to standard error; --json prints one JSON object.
+A channel whose two points are equal (same readings, same counts) keeps the
+board's coefficients and the command exits 1 naming it; --defaults-for-failed
+writes the fall-back there instead (a DAC gain of 0, the ADC's 0.001 and 0).
 
-Exit status: 0 success; 1 the board answered with an error or did not answer;
+Exit status: 0 success; 1 the board answered with an error or did not answer,
+or a calibration could not calculate a channel;
 2 bad usage or an input refused before anything was sent; 3 the port could not
 be opened; 130 an upgrade cancelled with Ctrl+C.
 )";

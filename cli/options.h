@@ -22,6 +22,9 @@ struct Options {
     bool json = false;
     bool verbose = false;
     bool floats = false;  // --float
+    // --defaults-for-failed: a calibration writes its fall-back values to a channel it cannot
+    // calculate, instead of keeping the board's own coefficients there.
+    bool defaultsForFailed = false;
     bool hasV1 = false, hasV2 = false, hasChannel = false;
     std::string v1, v2, channel;  // --v1, --v2, --channel, as typed
     bool help = false, version = false;

@@ -33,8 +33,14 @@ class AdcCalibrationTest : public CalibrationTest {
     }
 };
 
-TEST_F(AdcCalibrationTest, CalculatingBeforeAnyCaptureWritesTheDefaults) {
+TEST_F(AdcCalibrationTest, CalculatingBeforeAnyCaptureAsksAndYesWritesTheDefaults) {
+    popups.questionAnswers = {true};
     const auto frames = clickAndCollect(PANEL_CALC_ADC);
+    ASSERT_EQ(popups.questions.size(), 1u);
+    EXPECT_EQ(popups.questions[0].title, "Warning message");
+    EXPECT_EQ(popups.questions[0].message,
+              "ADC Ch1-Ch16: no two different counts.\nWrite the default values (gain 0.001, "
+              "offset 0) to these channels?\nNo keeps the board's own coefficients there.");
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(FrameAddress(frames[0]), 0x80);
     EXPECT_EQ(BlockData(frames[0]), std::vector<uint32_t>(16, FloatBits(0.001f)));
@@ -43,11 +49,54 @@ TEST_F(AdcCalibrationTest, CalculatingBeforeAnyCaptureWritesTheDefaults) {
 
     std::vector<std::string> expected{"Calculated ceficients:"};
     for (int k = 1; k <= 16; ++k) expected.push_back("Calculation error Ch" + std::to_string(k));
-    auto lines = monitorFrom("Calculated ceficients:");
-    ASSERT_GE(lines.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 17), expected);
-    EXPECT_EQ(lines.back(), kDefaultsSavedLine);
+    expected.push_back(kDefaultsSavedLine);
+    expected.push_back("ADC coefficients: defaults written to Ch1-Ch16");
+    EXPECT_EQ(messages(), expected);
     EXPECT_FALSE(monitorHas(kCoefficientsSentLine));
+}
+
+// Recalibrating one channel must not wipe the fifteen others: by default they keep what the
+// board holds, read first and written back unchanged beside the new pair.
+TEST_F(AdcCalibrationTest, NoKeepsTheBoardsOwnCoefficientsForChannelsWithoutTwoCounts) {
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        board.setWord(0x80 + n, FloatBits(0.0005f * static_cast<float>(n + 1)));
+        board.setWord(0x90 + n, FloatBits(-0.01f * static_cast<float>(n)));
+    }
+    std::vector<uint32_t> gains(16), offsets(16);
+    for (int n = 0; n < CHANNEL_COUNT; ++n) {
+        gains[n] = board.word(0x80 + n);
+        offsets[n] = board.word(0x90 + n);
+    }
+    type(g_iCidAdc_volt1_box[2], "1.5");
+    type(g_iCidAdc_volt2_box[2], "3.5");
+    capture(2, 1024);
+    capture(2, 3072);
+    gains[2] = FloatBits(1.0f / 1024.0f);
+    offsets[2] = FloatBits(0.5f);
+
+    const auto frames = clickAndCollect(PANEL_CALC_ADC);
+    ASSERT_EQ(popups.questions.size(), 1u);
+    EXPECT_EQ(popups.questions[0].message.rfind("ADC Ch1-Ch2, Ch4-Ch16: no two different", 0), 0u);
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0][0], 0x44000003u) << "the board's gains are read first";
+    EXPECT_EQ(FrameAddress(frames[0]), 0x80);
+    EXPECT_EQ(FrameAddress(frames[1]), 0x90);
+    EXPECT_EQ(BlockData(frames[2]), gains);
+    EXPECT_EQ(BlockData(frames[3]), offsets);
+    EXPECT_EQ(monitorLines().back(),
+              "ADC coefficients: calculated Ch3; the board's own kept for Ch1-Ch2, Ch4-Ch16");
+    EXPECT_TRUE(monitorHas("Calculation with error;\n kept the board's coefficients"));
+    EXPECT_FALSE(monitorHas(kDefaultsSavedLine));
+
+    // When the board's own cannot be read, nothing at all is written.
+    shortenReceiveWait();
+    board.setFault({.kind = Kind::WrongId, .count = 1, .after = 1});
+    const auto failed = clickAndCollect(PANEL_CALC_ADC);
+    EXPECT_EQ(failed.size(), 2u) << "the gain block read, the failed offset block read";
+    EXPECT_EQ(monitorLines().back(),
+              "ERROR: ADC coefficients not written: the board's own for Ch1-Ch2, Ch4-Ch16 could "
+              "not be read");
+    EXPECT_EQ(board.word(0x80), gains[0]);
 }
 
 TEST_F(AdcCalibrationTest, TwoCapturedPointsGiveTheExactLineAndTheDisplayShowsIt) {
@@ -58,6 +107,7 @@ TEST_F(AdcCalibrationTest, TwoCapturedPointsGiveTheExactLineAndTheDisplayShowsIt
     EXPECT_EQ(g_iAdcCounts1[0], 1024);
     EXPECT_EQ(g_iAdcCounts2[0], 3072);
 
+    popups.questionAnswers = {true};
     click(PANEL_CALC_ADC);
     EXPECT_EQ(g_fAdcCoefGain[0], 1.0f / 1024.0f);
     EXPECT_EQ(g_fAdcCoefOffset[0], 0.5f);
@@ -191,6 +241,7 @@ TEST_F(AdcCalibrationTest, FailedReadTellsTheOperatorAndCapturesNothing) {
 }
 
 TEST_F(AdcCalibrationTest, FailedGainWriteSkipsOffsetsAndTheCompletionLine) {
+    popups.questionAnswers = {true};
     board.setFault({.kind = Kind::WrongId, .count = 1});
     EXPECT_EQ(clickAndCollect(PANEL_CALC_ADC).size(), 1u);
     EXPECT_FALSE(monitorHas(kDefaultsSavedLine));
@@ -217,6 +268,19 @@ TEST_F(AdcCalibrationTest, EachCaptureLogsTheCountWithTheVoltageItIsPairedWith) 
     capture(5, 4000);
     EXPECT_EQ(messages(), (std::vector<std::string>{"ADC Ch6 point 1: count 1000 at 0.25 V",
                                                     "ADC Ch6 point 2: count 4000 at 31.5 V"}));
+
+    // A point at the count of the channel's other point is said at once; a count never
+    // captured is no point to compare with.
+    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+    click(PANEL_RESET_ADC);
+    capture(5, 4000);
+    capture(7, 0);
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"ADC Ch6 point 1: count 4000 at 0.25 V",
+                                        "WARNING: ADC Ch6: point 1 count 4000 equals point 2 "
+                                        "count 4000; the calculation needs two different counts",
+                                        "ADC Ch8 point 1: count 0 at 0 V"}));
+    EXPECT_EQ(g_iAdcCounts1[5], 4000) << "nothing else changes";
 
     ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
     click(PANEL_RESET_ADC);

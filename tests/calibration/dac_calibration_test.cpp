@@ -122,6 +122,44 @@ TEST_F(DacCalibrationTest, AllChannelCalibrationWritesTwoSixteenWordBlocks) {
     EXPECT_EQ(lines[16], "Ch16: GCF: 1.6, OCF: -2.9");
 }
 
+// Boxes left at 0 would give those channels a gain of 0, an output stuck at its offset. The
+// console asks; No, the default, writes the board's own pair back for them.
+TEST_F(DacCalibrationTest, EqualReadingsAskBeforeAZeroGainAndNoKeepsTheBoards) {
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        for (int i = 0; i < CHANNEL_COUNT; ++i) board.setWord(0x60 + i, FloatBits(0.99f));
+        enterGainOfOnePointZeroOne(0);
+        for (const int i : {1, 3}) {
+            type(g_iCidDac_volt1_box[i], "0");
+            type(g_iCidDac_volt2_box[i], "0");
+        }
+        popups.questions.clear();
+        popups.questionAnswers = {yes};
+        ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
+        const auto frames = clickAndCollect(PANEL_CALC_DAC);
+
+        ASSERT_EQ(popups.questions.size(), 1u);
+        EXPECT_EQ(popups.questions[0].message,
+                  "DAC Ch2, Ch4: the two meter readings are equal.\nWrite a gain of 0 to these "
+                  "channels?\nNo keeps the board's own coefficients there.");
+        ASSERT_EQ(frames.size(), yes ? 2u : 4u);
+        const auto gains = BlockData(frames[yes ? 0 : 2]);
+        ASSERT_EQ(gains.size(), 16u);
+        EXPECT_EQ(gains[0], 0x3F8147AEu);
+        EXPECT_EQ(gains[1], yes ? 0u : FloatBits(0.99f));
+        EXPECT_EQ(gains[3], yes ? 0u : FloatBits(0.99f));
+        const auto lines = messages();
+        EXPECT_EQ(lines.front(),
+                  "WARNING: DAC Ch2, Ch4: the two meter readings are equal; the gain would be 0");
+        EXPECT_EQ(lines.back(), yes ? "DAC coefficients: calculated Ch1, Ch3, Ch5-Ch16; a gain "
+                                      "of 0 written to Ch2, Ch4"
+                                    : "DAC coefficients: calculated Ch1, Ch3, Ch5-Ch16; the "
+                                      "board's own kept for Ch2, Ch4");
+        // A kept channel is no calculated one: it has no coefficient line.
+        EXPECT_EQ(monitorFrom("Calculated ceficients:").size(), yes ? 18u : 16u);
+    }
+}
+
 TEST_F(DacCalibrationTest, EqualControlVoltagesAreRefusedWithNothingSent) {
     enterGainOfOnePointZeroOne(0);
     type(PANEL_DAC_CONTROL_VOLTAGE2, "5");

@@ -143,6 +143,48 @@ TEST_F(CliCalibrate, OneChannelTakesOneReadingAPointAndLeavesTheOthers) {
     expectOutputsAt(kChannel, {12.345});
 }
 
+// Two equal points (a meter that read the same twice, an input that never changed) name the
+// channel and exit 1; the board keeps its own pair there unless the fall-back is asked for.
+TEST_F(CliCalibrate, EqualPointsKeepTheBoardsCoefficientsUnlessTheFallBackIsAsked) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        uint16_t gainAddress;
+        uint32_t boards, fallBack;
+        std::string why;
+    };
+    const Case cases[] = {
+        {{"calibrate", "dac", "--v1", "5", "--v2", "25", "--channel", "2"},
+         "5\n5\n",
+         static_cast<uint16_t>(address::kDacGain + 1),
+         kDefaultDacGain,
+         0u,
+         "Ch2: the two readings are equal; "},
+        {{"calibrate", "adc", "--v1", "2", "--v2", "30", "--channel", "3"},
+         "\n\n",
+         static_cast<uint16_t>(address::kAdcGain + 2),
+         kNominalAdcGain,
+         Bits(0.001f),
+         "Ch3: both points gave the same count; "},
+    };
+    for (const Case& c : cases) {
+        for (const bool fallBack : {false, true}) {
+            SCOPED_TRACE(c.args[1] + (fallBack ? " --defaults-for-failed" : ""));
+            board.setWord(c.gainAddress, c.boards);
+            std::vector<std::string> args = c.args;
+            if (fallBack) args.push_back("--defaults-for-failed");
+            CliProcess process(onBoard(args));
+            process.write(c.input);
+            const CliOutcome outcome = process.finish();
+            EXPECT_EQ(outcome.status, kCliBoardFailed) << Described(outcome);
+            EXPECT_NE(outcome.err.find(c.why + (fallBack ? "" : "the board's coefficients kept")),
+                      std::string::npos)
+                << outcome.err;
+            EXPECT_EQ(board.word(c.gainAddress), fallBack ? c.fallBack : c.boards);
+        }
+    }
+}
+
 TEST_F(CliCalibrate, ReadingThatIsNoNumberExitsTwoAndWritesNoCoefficients) {
     const uint16_t before = board.reg(address::kDacCode + kLastChannel);
     CliProcess process(onBoard({"calibrate", "dac", "--v1", "5", "--v2", "25"}));

@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/shell.h"
 #include "link/connection.h"
@@ -174,9 +177,27 @@ TEST_F(RuntimeControlsTest, PopupsGoThroughTheHook) {
 
 TEST_F(RuntimeControlsTest, QuestionsGoThroughTheHookAndTheDialogDefaultsToNo) {
     // A hook that knows no questions sees them as messages and takes the default answer.
+    {
+        struct MessagesOnly : tarvik::rt::PopupHandler {
+            void messagePopup(const std::string&, const std::string& message) override {
+                seen.push_back(message);
+            }
+            std::optional<std::string> fileSelectPopup(const std::string&, const std::string&,
+                                                       const std::string&) override {
+                return std::nullopt;
+            }
+            std::vector<std::string> seen;
+        } messagesOnly;
+        tarvik::rt::SetPopupHandler(&messagesOnly);
+        EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 0);
+        EXPECT_EQ(messagesOnly.seen, std::vector<std::string>{"Send it anyway?"});
+    }
+    // The recorder answers from its queue, No once it is empty.
+    tarvik::rt::SetPopupHandler(&popups);
+    popups.questionAnswers = {true};
+    EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 1);
     EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 0);
-    ASSERT_EQ(popups.popups.size(), 1u);
-    EXPECT_EQ(popups.popups[0].message, "Send it anyway?");
+    EXPECT_EQ(popups.questions.size(), 2u);
 
     {
         struct SaysYes : PopupRecorder {
