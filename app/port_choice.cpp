@@ -52,6 +52,16 @@ std::string withoutKind(const std::string& item) {
     return item.substr(0, item.find(kKindSeparator));
 }
 
+// A device that is not there or is no terminal would be remembered and fail every later
+// run: refuse it in the dialog, saying why.
+int deviceUsable(const char* text, char* reason, std::size_t size) {
+    const std::string device = withoutKind(text);
+    char why[COM_MAX_PATH] = "";
+    if (CheckComDevicePath(device.c_str(), why, sizeof why) == 0) return 1;
+    std::snprintf(reason, size, "%s: %s", device.c_str(), why);
+    return 0;
+}
+
 }  // namespace
 
 void ShowComPortDevice(void) {
@@ -110,7 +120,7 @@ int ChooseComDevice_cb(int, int, int event, void*, int, int) {
     char answer[COM_MAX_PATH] = "";
     if (ChoicePopup(title.c_str(), message.c_str(), pointers.data(),
                     static_cast<int>(pointers.size()), mappedDevice(port).c_str(), answer,
-                    sizeof answer) != 1)
+                    sizeof answer, deviceUsable) != 1)
         return 0;
     const std::string device = withoutKind(answer);
     const int result = SetComPortDevice(port, device.c_str(), 1);

@@ -42,6 +42,8 @@ int main(int, char* argv[]) {
     cli::StartLogging(options.verbose);
     cli::AnswerPopups();
     InitLinkState();
+    // A port failure's fix names this program's way of pointing a port at a device.
+    SetPortPointing({"--device", "--device /dev/ttyUSB0", nullptr});
     cli::Result result;
     run(options, &result);
     cli::PrepareToCloseBoardLink();

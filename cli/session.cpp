@@ -40,7 +40,8 @@ double OneShotReceiveSeconds() {
 }
 
 int MapBoardDevice(const Options& options, Result* result) {
-    if (!options.device.empty() && SetComPortDevice(options.port, options.device.c_str(), 0) != 0)
+    if (!options.device.empty() &&
+        SetComPortDevice(options.port, options.device.c_str(), 0, COM_MAP_COMMAND_LINE) != 0)
         return result->fail(
             EXIT_USAGE, "cannot map COM" + std::to_string(options.port) + " to " + options.device);
     return EXIT_OK;

@@ -57,39 +57,89 @@ void givePortUp() {
         closePortNow();
 }
 
-// What the operator reads after "FAILURE: Connection to COM%i port failed!":
-// what the device is, in words around the system's reason, and the fix.
-struct OpenFailureHint {
-    int code;
-    const char* what;  // "%s" is the system's reason
-    const char* fix;   // "%d" is the port number, every time it appears
-};
-const OpenFailureHint kOpenFailureHints[] = {
-    {COM_ERR_NO_DEVICE, "%s",
-     "Plug the adapter in, or point COM%d at its device, for example TARVIK_COM%d=/dev/ttyUSB0 "
-     "for a USB adapter"},
-    {COM_ERR_NO_PERMISSION, "%s",
-     "Join the dialout group: sudo usermod -aG dialout $USER, then log in again"},
-    {COM_ERR_IN_USE, "in use by another program (%s)",
-     "Close the program or console that holds it"},
-    {COM_ERR_NOT_SERIAL, "not a serial device (%s)",
-     "Point COM%d at the board's serial device, for example TARVIK_COM%d=/dev/ttyUSB0"},
-};
+PortPointing g_pointing = {"--port", "--port %d=/dev/ttyUSB0", "Choose..."};
 
-// Logs which device the port is, why it did not open, and what to do about it; returns that.
+std::string withPort(const char* format, int port) {
+    char text[kReasonSize];
+    std::snprintf(text, sizeof text, format, port, port);
+    return text;
+}
+
+// Where the port's mapping came from, in the operator's words.
+std::string sourceWords(int port, int source) {
+    switch (source) {
+        case COM_MAP_COMMAND_LINE:
+            return std::string("from ") + g_pointing.optionName;
+        case COM_MAP_CHOSEN:
+            return g_pointing.chooser ? std::string("chosen with ") + g_pointing.chooser
+                                      : "chosen during this run";
+        case COM_MAP_ENVIRONMENT:
+            return withPort("from TARVIK_COM%d", port);
+        case COM_MAP_SETTINGS:
+            return "chosen earlier, from the settings file";
+        default:
+            return withPort("the default for COM%d", port);
+    }
+}
+
+// How to point the port at another device, fitting where its mapping came from: the same
+// place, or for a remembered or default mapping the program's own ways.
+std::string pointingFix(int port, int source) {
+    const std::string example = withPort(g_pointing.optionExample, port);
+    if (source == COM_MAP_ENVIRONMENT)
+        return withPort("set TARVIK_COM%d to its device, for example TARVIK_COM%d=/dev/ttyUSB0",
+                        port);
+    if (g_pointing.chooser && source == COM_MAP_CHOSEN)
+        return std::string("choose its device with ") + g_pointing.chooser;
+    if (g_pointing.chooser && source != COM_MAP_COMMAND_LINE)
+        return std::string("choose its device with ") + g_pointing.chooser +
+               ", or give it: " + example;
+    return "give its device, for example " + example;
+}
+
+// The fix after "Permission denied": join the device's group, or know that only root may.
+std::string permissionFix(int port) {
+    char group[kReasonSize] = "";
+    const int who = GetComDeviceGroup(port, group, sizeof group);
+    if (who == 0)
+        return "Only root can open this device (it belongs to root and no group may use it); "
+               "a udev rule can give it to the dialout group";
+    const std::string name = who > 0 ? group : "dialout";
+    return "Join the " + name + " group: sudo usermod -aG " + name + " $USER, then log in again";
+}
+
+// Logs which device the port is and where that came from, why it did not open, and what
+// to do about it; returns that line.
 std::string logOpenFailureReason(int port, int code) {
-    char path[COM_MAX_PATH], reason[kReasonSize], what[kReasonSize * 2], fix[kReasonSize * 2] = "";
+    char path[COM_MAX_PATH], mapped[COM_MAX_PATH], reason[kReasonSize];
     GetComPortDevice(port, path, sizeof path);
+    const int source = GetComPortMapping(port, mapped, sizeof mapped);
     GetComErrorReason(port, reason, sizeof reason);
-    const OpenFailureHint* hint = nullptr;
-    for (const OpenFailureHint& h : kOpenFailureHints)
-        if (h.code == code) hint = &h;
-    std::snprintf(what, sizeof what, hint ? hint->what : "%s", reason);
-    if (hint) std::snprintf(fix, sizeof fix, hint->fix, port, port);
-    std::snprintf(disp_str, sizeof disp_str, hint ? "COM%d is %s: %s. %s" : "COM%d is %s: %s", port,
-                  path, what, fix);
-    LogError(disp_str);
-    return disp_str;
+    std::string what = reason, fix;
+    switch (code) {
+        case COM_ERR_NO_DEVICE:
+            fix = "Plug the adapter in, or " + pointingFix(port, source);
+            break;
+        case COM_ERR_NO_PERMISSION:
+            fix = permissionFix(port);
+            break;
+        case COM_ERR_IN_USE:
+            what = std::string("in use by another program (") + reason + ")";
+            fix = "Close the program or console that holds it";
+            break;
+        case COM_ERR_NOT_SERIAL:
+            what = std::string("not a serial device (") + reason + ")";
+            fix = withPort("Point COM%d at the board's serial device: ", port) +
+                  pointingFix(port, source);
+            break;
+        default:
+            break;
+    }
+    std::string line = "COM" + std::to_string(port) + " is " + path + " (" +
+                       sourceWords(port, source) + "): " + what;
+    if (!fix.empty()) line += ". " + fix;
+    LogError(line.c_str());
+    return line;
 }
 
 // Whether the port open here still stands for the device its number maps to (a device
@@ -134,6 +184,10 @@ LinkResult OpenLinkPort(int port) {
     FlushInQ(port);
     FlushOutQ(port);
     return {};
+}
+
+void SetPortPointing(const PortPointing& how) {
+    g_pointing = how;
 }
 
 void MarkLinkConnected(void) {

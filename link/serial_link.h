@@ -36,9 +36,22 @@ void InitLinkState(void);
 // configured afresh when it is this one, and closed first when it is
 // another. Does not change the connection state. Returns success; or
 // PortNotOpened, after "FAILURE: Connection to COM<n> port failed!" and a
-// line with the device, the system's reason and the fix (also the reason
-// held in the result) are logged; no port is open then.
+// line with the device, where its mapping came from, the system's reason and
+// the fix that fits that source ("COM1 is /dev/ttyUSB7 (chosen earlier, from
+// the settings file): No such file or directory. Plug the adapter in, or
+// choose its device with Choose...") are logged, that line also the reason
+// held in the result; no port is open then.
 LinkResult OpenLinkPort(int port);
+
+// How this program's operator points a COM number at another device, for the fix that
+// follows a port failure, and how a mapping given on its command line is named there.
+struct PortPointing {
+    const char* optionName;     // "--port": "COM1 is ... (from --port)"
+    const char* optionExample;  // "%d" is the port number: "--port %d=/dev/ttyUSB0"
+    const char* chooser;        // the console's "Choose...", or null where there is none
+};
+// The console's, until a program sets its own (tarvikctl: --device, no chooser).
+void SetPortPointing(const PortPointing& how);
 
 // Marks the link connected on the port OpenLinkPort opened.
 void MarkLinkConnected(void);

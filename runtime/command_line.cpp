@@ -87,6 +87,7 @@ int ParseCommandLine(char* argv[], int* exitStatus) {
             return 0;
         }
     }
-    for (const auto& [port, device] : mappings) tarvik::rt::ChooseComPortDevice(port, device);
+    for (const auto& [port, device] : mappings)
+        tarvik::rt::ChooseComPortDevice(port, device, COM_MAP_COMMAND_LINE);
     return 1;
 }

@@ -78,17 +78,68 @@ int FileSelectPopupEx(const char* defaultDirectory, const char* defaultFileSpec,
     return VAL_EXISTING_FILE_SELECTED;
 }
 
+namespace {
+
+// A handler that keeps giving refused answers must not hold the console.
+constexpr int kMostCheckedAnswers = 100;
+constexpr std::size_t kReasonSize = 512;
+
+std::string withReason(const std::string& message, const std::string& reason) {
+    return message + "\n\n" + reason;
+}
+
+// Empty when check takes text (or there is no check), else the reason it gave.
+std::string refusal(ChoiceCheck check, const std::string& text) {
+    if (!check) return {};
+    char reason[kReasonSize] = "";
+    if (check(text.c_str(), reason, sizeof reason)) return {};
+    return reason[0] ? reason : "refused";
+}
+
+// The editable list dialog, which stays open on a choice its check refuses.
+class CheckedChoiceDialog : public QInputDialog {
+  public:
+    CheckedChoiceDialog(const std::string& message, ChoiceCheck check)
+        : message_(QString::fromStdString(message)), check_(check) {}
+    void done(int result) override {
+        if (result == QDialog::Accepted) {
+            const std::string why = refusal(check_, textValue().trimmed().toStdString());
+            if (!why.empty()) {
+                setLabelText(QString::fromStdString(withReason(message_.toStdString(), why)));
+                return;
+            }
+        }
+        QInputDialog::done(result);
+    }
+
+  private:
+    QString message_;
+    ChoiceCheck check_;
+};
+
+}  // namespace
+
 int ChoicePopup(const char* title, const char* message, const char* const items[], int count,
-                const char* current, char* response, std::size_t size) {
+                const char* current, char* response, std::size_t size, ChoiceCheck check) {
     if (!response || size == 0) return UiFail(UIE_BUFFER_TOO_SMALL, "no response buffer");
     response[0] = '\0';
     std::vector<std::string> list;
     for (int i = 0; items && i < count; ++i) list.emplace_back(items[i] ? items[i] : "");
     const std::string t = title ? title : "", m = message ? message : "";
-    const std::string now = current ? current : "";
+    std::string now = current ? current : "";
     std::optional<std::string> chosen;
     if (g_popupHandler) {
-        chosen = g_popupHandler->choicePopup(t, m, list, now);
+        std::string asked = m;
+        for (int tries = 0; tries < kMostCheckedAnswers; ++tries) {
+            chosen = g_popupHandler->choicePopup(t, asked, list, now);
+            if (!chosen || chosen->empty()) return 0;
+            const std::string why = refusal(check, *chosen);
+            if (why.empty()) break;
+            // As the dialog does: the reason under the message, the typed text kept.
+            asked = withReason(m, why);
+            now = *chosen;
+            chosen.reset();
+        }
     } else {
         if (!EngineStarted()) return UiFail(UIE_NOT_STARTED, "the engine is not started");
         QStringList entries;
@@ -98,11 +149,14 @@ int ChoicePopup(const char* title, const char* message, const char* const items[
             entries.prepend(QString::fromStdString(now));
             preselected = 0;
         }
-        bool ok = false;
-        QString text =
-            QInputDialog::getItem(nullptr, QString::fromStdString(t), QString::fromStdString(m),
-                                  entries, std::max(0, preselected), true, &ok);
-        if (ok) chosen = text.trimmed().toStdString();
+        CheckedChoiceDialog dialog(m, check);
+        dialog.setWindowTitle(QString::fromStdString(t));
+        dialog.setLabelText(QString::fromStdString(m));
+        dialog.setComboBoxItems(entries);
+        dialog.setComboBoxEditable(true);
+        if (preselected >= 0 && preselected < entries.size())
+            dialog.setTextValue(entries[preselected]);
+        if (dialog.exec() == QDialog::Accepted) chosen = dialog.textValue().trimmed().toStdString();
     }
     if (!chosen || chosen->empty()) return 0;
     const std::size_t n = std::min(chosen->size(), size - 1);

@@ -10,8 +10,13 @@
 namespace tarvik::rt {
 namespace {
 
-std::map<int, std::string>& chosen() {
-    static std::map<int, std::string> table;
+struct Choice {
+    std::string device;
+    int source;
+};
+
+std::map<int, Choice>& chosen() {
+    static std::map<int, Choice> table;
     return table;
 }
 
@@ -26,8 +31,8 @@ std::string ComPortPath(int port, int* source) {
         if (source) *source = from;
     };
     if (auto it = chosen().find(port); it != chosen().end()) {
-        report(COM_MAP_CHOSEN);
-        return it->second;
+        report(it->second.source);
+        return it->second.device;
     }
     const std::string variable = "TARVIK_COM" + std::to_string(port);
     if (const char* mapped = std::getenv(variable.c_str()); mapped && *mapped) {
@@ -44,8 +49,8 @@ std::string ComPortPath(int port, int* source) {
     return "/dev/ttyS" + std::to_string(port - 1);
 }
 
-void ChooseComPortDevice(int port, const std::string& device) {
-    chosen()[port] = device;
+void ChooseComPortDevice(int port, const std::string& device, int source) {
+    chosen()[port] = {device, source};
 }
 
 bool RememberComPortDevice(int port, const std::string& device) {

@@ -13,6 +13,7 @@
 #include "runtime/library_errors.h"
 #include "runtime/port_map.h"
 #include "runtime/serial_backend.h"
+#include "runtime/serial_devices.h"
 
 namespace tarvik::rt {
 namespace {
@@ -174,13 +175,31 @@ int GetComPortMapping(int port, char* path, int size) {
     return source;
 }
 
-int SetComPortDevice(int port, const char* device, int remember) {
+int SetComPortDevice(int port, const char* device, int remember, int source) {
     if (port < 1 || port > COM_MAX_PORT) return fail("SetComPortDevice", port, COM_ERR_BAD_PORT);
-    if (!device || !*device) return fail("SetComPortDevice", port, COM_ERR_BAD_SETTING);
-    ChooseComPortDevice(port, device);
+    if (!device || !*device || (source != COM_MAP_CHOSEN && source != COM_MAP_COMMAND_LINE))
+        return fail("SetComPortDevice", port, COM_ERR_BAD_SETTING);
+    ChooseComPortDevice(port, device, source);
     if (remember && !RememberComPortDevice(port, device))
         return fail("SetComPortDevice", port, COM_ERR_NOT_SAVED);
     return 0;
+}
+
+int CheckComDevicePath(const char* path, char* reason, int size) {
+    std::string why;
+    const int checked = CheckSerialDevicePath(path ? path : "", &why);
+    copyText(why, reason, size);
+    return checked;
+}
+
+int GetComDeviceGroup(int port, char* group, int size) {
+    copyText("", group, size);
+    if (port < 1 || port > COM_MAX_PORT) return COM_ERR_BAD_PORT;
+    std::string name;
+    const int who = SerialDeviceGroup(ComPortPath(port), &name);
+    if (who < 0) return COM_ERR_UNKNOWN;
+    copyText(name, group, size);
+    return who;
 }
 
 int GetComErrorReason(int port, char* reason, int size) {

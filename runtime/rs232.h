@@ -22,10 +22,13 @@ enum {
 };
 // Where a port's device comes from, highest precedence first.
 enum {
-    COM_MAP_CHOSEN = 1,       // --port n=DEVICE, or SetComPortDevice during this run
+    COM_MAP_CHOSEN = 1,       // SetComPortDevice during this run (Choose... in the console)
     COM_MAP_ENVIRONMENT = 2,  // TARVIK_COM<n>
     COM_MAP_SETTINGS = 3,     // the settings file
     COM_MAP_DEFAULT = 4,      // /dev/ttyS<n-1>
+    // The program's command line (--port n=DEVICE, tarvikctl's --device); as high as a choice
+    // made during the run, the later of the two holding.
+    COM_MAP_COMMAND_LINE = 5,
 };
 enum { COM_MAX_PORT = 999 };
 // Room for any device path, its NUL included (PATH_MAX on Linux).
@@ -52,10 +55,21 @@ int GetComPortDevice(int port, char* path, int size);
 int GetComPortMapping(int port, char* path, int size);
 // Maps the port to device for the rest of the run, above every other source,
 // and, when remember is nonzero, stores it in the settings file for later runs.
-// An open port stays on its device until opened again. Returns 0;
-// COM_ERR_BAD_PORT or COM_ERR_BAD_SETTING (device empty) with nothing changed;
-// COM_ERR_NOT_SAVED when mapped but the settings file could not be written.
-int SetComPortDevice(int port, const char* device, int remember);
+// source is COM_MAP_CHOSEN, or COM_MAP_COMMAND_LINE for a device the program's
+// command line named; GetComPortMapping reports it. An open port stays on its
+// device until opened again. Returns 0; COM_ERR_BAD_PORT or COM_ERR_BAD_SETTING
+// (device empty, or another source) with nothing changed; COM_ERR_NOT_SAVED
+// when mapped but the settings file could not be written.
+int SetComPortDevice(int port, const char* device, int remember, int source = COM_MAP_CHOSEN);
+// Whether path can stand for a port's device, found without opening it: it exists and is
+// a terminal (serial port, USB adapter, pseudo-terminal). Returns 0; else COM_ERR_NO_DEVICE
+// (nothing there) or COM_ERR_NOT_SERIAL (a folder, a file, another kind of device), with
+// the reason in words copied into reason as GetComPortDevice copies.
+int CheckComDevicePath(const char* path, char* reason, int size);
+// Who may open the device the port maps to, for the advice after "Permission denied":
+// returns 1 with the group whose members may open it copied into group; 0 when only root
+// may; negative when it cannot be told (group then "").
+int GetComDeviceGroup(int port, char* group, int size);
 // Copies the system's words for the port's last open failure or vanished
 // device ("Permission denied", "Input/output error") into reason, as above;
 // empty when nothing failed yet. Returns 0, or COM_ERR_BAD_PORT.

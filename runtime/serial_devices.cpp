@@ -1,15 +1,26 @@
 #include "runtime/serial_devices.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+#include "runtime/rs232.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kByIdFolder = "serial/by-id";
+// Pseudo-terminal slaves (/dev/pts/N) have these majors and no entry under /sys.
+constexpr unsigned kFirstPtyMajor = 136, kLastPtyMajor = 143;
+constexpr std::size_t kGroupBufferSize = 4096;
 
 struct NodeFamily {
     const char* prefix;
@@ -84,4 +95,47 @@ std::vector<SerialDeviceEntry> ListSerialDevices(const std::string& devRoot,
     addByIdNames(devRoot, list);
     for (const NodeFamily& family : kFamilies) addNodes(devRoot, sysRoot, family, list);
     return list;
+}
+
+int CheckSerialDevicePath(const std::string& path, std::string* reason,
+                          const std::string& sysRoot) {
+    struct stat node {};
+    if (::stat(path.c_str(), &node) != 0) {
+        *reason = std::strerror(errno);
+        return errno == ENOENT || errno == ENOTDIR ? COM_ERR_NO_DEVICE : COM_ERR_NOT_SERIAL;
+    }
+    if (S_ISDIR(node.st_mode)) {
+        *reason = "a folder, not a device";
+        return COM_ERR_NOT_SERIAL;
+    }
+    if (!S_ISCHR(node.st_mode)) {
+        *reason = "a file, not a device";
+        return COM_ERR_NOT_SERIAL;
+    }
+    const unsigned major = ::major(node.st_rdev), minor = ::minor(node.st_rdev);
+    if (major >= kFirstPtyMajor && major <= kLastPtyMajor) return 0;
+    std::error_code error;
+    const fs::path subsystem =
+        fs::read_symlink(fs::path(sysRoot) / "dev/char" /
+                             (std::to_string(major) + ":" + std::to_string(minor)) / "subsystem",
+                         error);
+    if (!error && subsystem.filename() == "tty") return 0;
+    *reason = "a device, but not a terminal";
+    return COM_ERR_NOT_SERIAL;
+}
+
+int SerialDeviceGroup(const std::string& path, std::string* group) {
+    struct stat node {};
+    if (::stat(path.c_str(), &node) != 0) return -1;
+    const bool groupMay = (node.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMay && node.st_gid != 0) {
+        struct group entry {};
+        struct group* found = nullptr;
+        std::string buffer(kGroupBufferSize, '\0');
+        if (getgrgid_r(node.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+            return -1;
+        *group = found->gr_name;
+        return 1;
+    }
+    return node.st_uid == 0 ? 0 : -1;
 }

@@ -272,6 +272,7 @@ int openFailureCode(int error) {
         case EBUSY:  // another user's TIOCEXCL
             return COM_ERR_IN_USE;
         case ENOTTY:
+        case EISDIR:
             return COM_ERR_NOT_SERIAL;
         default:
             return COM_ERR_OPEN_FAILED;

@@ -146,12 +146,16 @@ int MessagePopup(const char* title, const char* message);
 // Asks a yes/no question. No is the default button, and Escape or closing the dialog also
 // answers No. Returns 1 for Yes, 0 for No.
 int ConfirmPopup(const char* title, const char* message);
+// Judges a picked or typed choice: returns 1 to take it; else 0 with the reason, in words,
+// written into reason (at most size bytes, NUL included).
+using ChoiceCheck = int (*)(const char* text, char* reason, std::size_t size);
 // Offers a list to pick from, whose entry may also be typed over (an editable
-// list); the item equal to current is preselected. Returns 1 with the picked or
-// typed text in response (cut to size-1 characters and a NUL), 0 when cancelled
-// or nothing was given (response then "").
+// list); the item equal to current is preselected. With a check, a choice it
+// refuses keeps the dialog open with the reason shown under the message.
+// Returns 1 with the picked or typed text in response (cut to size-1
+// characters and a NUL), 0 when cancelled or nothing was given (response then "").
 int ChoicePopup(const char* title, const char* message, const char* const items[], int count,
-                const char* current, char* response, std::size_t size);
+                const char* current, char* response, std::size_t size, ChoiceCheck check = nullptr);
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 // Puts the chosen path into pathBuffer (NUL-terminated). Returns 1 when an

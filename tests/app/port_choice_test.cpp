@@ -2,7 +2,10 @@
 // choice among the devices present, and the COM number remembered at connect.
 #include "app/port_choice.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "link/connection.h"
@@ -14,6 +17,7 @@
 #include "runtime/testing.h"
 #include "runtime/userint.h"
 #include "tests/support/board_fixture.h"
+#include "tests/support/pty_pair.h"
 
 namespace {
 
@@ -65,19 +69,51 @@ TEST_F(PortChoiceTest, AChosenDeviceIsUsedAndRememberedAndACancelChangesNothing)
     EXPECT_TRUE(monitorLines().empty());
 
     // A listed item carries its kind after the path; only the path is taken.
-    popups.choiceAnswers.push_back("/dev/ttyUSB4   (USB serial adapter)");
+    PtyPair adapter;
+    const std::string device = adapter.slavePath();
+    popups.choiceAnswers.push_back(device + "   (USB serial adapter)");
     click(PANEL_CHOOSE_DEVICE);
-    EXPECT_EQ(mapped(), "/dev/ttyUSB4");
-    EXPECT_EQ(text(PANEL_COM_DEVICE), "/dev/ttyUSB4");
-    EXPECT_EQ(lastMonitorLine(), "COM9 is /dev/ttyUSB4 (remembered in " + SettingsFilePath() + ")");
+    EXPECT_EQ(mapped(), device);
+    EXPECT_EQ(text(PANEL_COM_DEVICE), device);
+    EXPECT_EQ(lastMonitorLine(),
+              "COM9 is " + device + " (remembered in " + SettingsFilePath() + ")");
     char remembered[64];
     ASSERT_EQ(LoadSetting("ports/COM9", remembered, sizeof remembered), 1);
-    EXPECT_STREQ(remembered, "/dev/ttyUSB4");
+    EXPECT_EQ(remembered, device);
 
-    // A typed path is taken as it is.
-    popups.choiceAnswers.push_back("/tmp/my board");
+    // A typed path is taken as it is, a link to the device too.
+    const std::string link = "/tmp/my board " + std::to_string(::getpid());
+    std::filesystem::create_symlink(device, link);
+    popups.choiceAnswers.push_back(link);
     click(PANEL_CHOOSE_DEVICE);
-    EXPECT_EQ(mapped(), "/tmp/my board");
+    EXPECT_EQ(mapped(), link);
+    std::filesystem::remove(link);
+}
+
+// A path that is not there, or no terminal, would be remembered and fail every later run:
+// the dialog refuses it with the reason and stays open for another.
+TEST_F(PortChoiceTest, ATypedPathThatIsNoTerminalIsRefusedInTheDialog) {
+    PtyPair adapter;
+    popups.choiceAnswers = {"/dev/ttyUSB7", "/dev/null", adapter.slavePath()};
+    click(PANEL_CHOOSE_DEVICE);
+    ASSERT_EQ(popups.choices.size(), 3u) << "the dialog stayed open twice";
+    EXPECT_NE(popups.choices[1].message.find("\n\n/dev/ttyUSB7: No such file or directory"),
+              std::string::npos)
+        << popups.choices[1].message;
+    EXPECT_EQ(popups.choices[1].current, "/dev/ttyUSB7") << "the typed text stays";
+    EXPECT_NE(popups.choices[2].message.find("/dev/null: a device, but not a terminal"),
+              std::string::npos);
+    EXPECT_EQ(mapped(), adapter.slavePath());
+
+    // Given up after a refusal: nothing is mapped or remembered.
+    popups.choices.clear();
+    popups.choiceAnswers = {"/dev/ttyUSB7", std::nullopt};
+    click(PANEL_CHOOSE_DEVICE);
+    EXPECT_EQ(popups.choices.size(), 2u);
+    EXPECT_EQ(mapped(), adapter.slavePath());
+    char remembered[64];
+    ASSERT_EQ(LoadSetting("ports/COM9", remembered, sizeof remembered), 1);
+    EXPECT_EQ(remembered, adapter.slavePath());
 }
 
 TEST_F(PortChoiceTest, StartUpShowsTheComNumberLastConnectedWhenItIsValid) {

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -215,6 +217,38 @@ TEST_F(RuntimeControlsTest, QuestionsGoThroughTheHookAndTheDialogDefaultsToNo) {
     });
     EXPECT_EQ(ConfirmPopup("Warning message", "Send it anyway?"), 0);
     EXPECT_TRUE(dialogShown);
+    tarvik::rt::SetPopupHandler(&popups);
+}
+
+// The real list dialog stays open on a choice its check refuses, showing why, and gives
+// the next choice it takes.
+TEST_F(RuntimeControlsTest, ACheckedChoiceKeepsTheDialogOpenWithTheReason) {
+    tarvik::rt::SetPopupHandler(nullptr);
+    const ChoiceCheck onlyGood = [](const char* text, char* reason, std::size_t size) {
+        if (std::string(text) == "good") return 1;
+        std::snprintf(reason, size, "%s: refused", text);
+        return 0;
+    };
+    std::string labelAfterRefusal;
+    bool stillOpen = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->setTextValue("bad");
+        dialog->accept();
+        labelAfterRefusal = dialog->labelText().toStdString();
+        stillOpen = dialog->isVisible();
+        dialog->setTextValue("good");
+        dialog->accept();
+    });
+    const char* const items[] = {"bad", "good"};
+    char answer[16] = "";
+    EXPECT_EQ(ChoicePopup("Device of COM1", "Pick one:", items, 2, "bad", answer, sizeof answer,
+                          onlyGood),
+              1);
+    EXPECT_STREQ(answer, "good");
+    EXPECT_EQ(labelAfterRefusal, "Pick one:\n\nbad: refused");
+    EXPECT_TRUE(stillOpen);
     tarvik::rt::SetPopupHandler(&popups);
 }
 

@@ -17,6 +17,7 @@
 #include "runtime/settings.h"
 #include "runtime/testing.h"
 #include "tarvik_version.h"
+#include "tests/support/pty_pair.h"
 
 namespace fs = std::filesystem;
 
@@ -72,8 +73,12 @@ TEST_F(PortMapTest, EachSourceGivesWayToTheOneAboveIt) {
 
     int status = -1;
     ASSERT_EQ(parse({"--port", "12=/dev/ttyACM0"}, &status), 1);
-    EXPECT_EQ(mappingOf(kPort).source, COM_MAP_CHOSEN);
+    EXPECT_EQ(mappingOf(kPort).source, COM_MAP_COMMAND_LINE);
     EXPECT_EQ(mappingOf(kPort).path, "/dev/ttyACM0");
+    // A choice made later in the run holds over the command line, and says it is a choice.
+    ASSERT_EQ(SetComPortDevice(kPort, "/dev/ttyACM1", 0), 0);
+    EXPECT_EQ(mappingOf(kPort).source, COM_MAP_CHOSEN);
+    ASSERT_EQ(SetComPortDevice(kPort, "/dev/ttyACM0", 0, COM_MAP_COMMAND_LINE), 0);
 
     // The port's own path is the mapped one until it is opened.
     char device[256];
@@ -213,6 +218,33 @@ TEST_F(SerialDeviceListTest, ListsAdaptersByIdThenNodesInNumberOrderAndOnlyRealU
     EXPECT_EQ(entries[1].kind, "-> ttyUSB2");
     EXPECT_EQ(entries[2].kind, "USB serial adapter");
     EXPECT_EQ(entries[5].kind, "built-in serial port");
+}
+
+// A device typed for a port is checked without opening it: there, and a terminal.
+TEST_F(SerialDeviceListTest, ATypedDeviceMustExistAndBeATerminal) {
+    PtyPair pty;
+    fs::create_symlink(pty.slavePath(), dev / "serial/by-id/usb-board");
+    node("plain-file");
+    struct Case {
+        std::string path;
+        int result;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {pty.slavePath(), 0, ""},
+        {(dev / "serial/by-id/usb-board").string(), 0, ""},
+        {"/dev/tty", 0, ""},
+        {(dev / "ttyUSB7").string(), COM_ERR_NO_DEVICE, "No such file or directory"},
+        {dev.string(), COM_ERR_NOT_SERIAL, "a folder, not a device"},
+        {(dev / "plain-file").string(), COM_ERR_NOT_SERIAL, "a file, not a device"},
+        {"/dev/null", COM_ERR_NOT_SERIAL, "a device, but not a terminal"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        char reason[64] = "x";
+        EXPECT_EQ(CheckComDevicePath(c.path.c_str(), reason, sizeof reason), c.result);
+        EXPECT_EQ(reason, c.reason);
+    }
 }
 
 TEST_F(SerialDeviceListTest, MissingFoldersListNothing) {
