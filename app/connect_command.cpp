@@ -5,6 +5,7 @@
 #include "app/port_choice.h"
 #include "link/connection.h"
 #include "link/serial_link.h"
+#include "link/transaction.h"
 #include "measure/measurements.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
@@ -29,10 +30,14 @@ int Connect(void) {
     SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Disconnect");
 
     unsigned int version = 0;
-    if (ReadFirmwareVersion(&version).ok()) {
+    HoldNoAnswerAdvice(1);
+    const bool answered = ReadFirmwareVersion(&version).ok();
+    HoldNoAnswerAdvice(0);
+    if (answered) {
         Temperature_meas_cb(1, PANEL_TEMPERATURE_MEAS, EVENT_COMMIT, nullptr, 0, 0);
     } else {
         LogError("Hardware is not responding");
+        LogNoAnswerAdvice();
         // The operator may have disconnected meanwhile, or the device vanished;
         // a second Connect() would then connect again.
         if (g_iConnection_status == 1) Connect();

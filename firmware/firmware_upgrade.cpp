@@ -1,8 +1,6 @@
 #include "firmware/firmware_upgrade.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"
 #include "runtime/cvirte.h"
+#include "runtime/input_file.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
 #include "runtime/userint.h"
@@ -24,7 +23,9 @@
 namespace {
 
 constexpr int kPathSize = 300;
+constexpr int kReasonSize = 128;
 constexpr const char* kLastFolderKey = "firmware/lastFolder";
+constexpr const char* kOpenFileError = "PICFirmwareUpgrade: open file error";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -59,6 +60,13 @@ UpgradeOutcome contentsRefused(HexReadResult result, const HexImage& image) {
                    "Warning message", "PICFirmwareUpgrade: no data to send in the file");
 }
 
+// A file refused after "Starting Firmware Upgrade": the monitor's last line must not
+// leave the upgrade looking started.
+UpgradeOutcome nothingSent(UpgradeOutcome outcome) {
+    LogWarning("Firmware upgrade: nothing sent");
+    return outcome;
+}
+
 // A file without an end-of-file record is most often one cut short, and flashing part of a
 // firmware leaves a board that only its bootloader can bring back. Returns 1 to send it.
 int incompleteFileConfirmed() {
@@ -89,12 +97,15 @@ UpgradeOutcome sendToBootloader(const unsigned char* data, const HexImage& image
 }  // namespace
 
 UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncomplete)(void)) {
-    HexFile file(std::fopen(path, "r"));
-    if (!file)
-        return refused(
-            UpgradeError::FileRefused,
-            std::string("PICFirmwareUpgrade: open file error (") + std::strerror(errno) + ")",
-            "Error", "PICFirmwareUpgrade: open file error");
+    char why[kReasonSize] = "";
+    HexFile file(OpenFileForReading(path, why, sizeof why));
+    if (!file) {
+        const std::string where = std::string(path) + ": " + why;
+        LogError(("ERROR: " + std::string(kOpenFileError) + ": " + where).c_str());
+        // The command line puts the path in front of the reason itself.
+        return refused(UpgradeError::FileRefused, std::string(kOpenFileError) + ": " + why, "Error",
+                       std::string(kOpenFileError) + "\n" + where);
+    }
     LogToWindow("Starting Firmware Upgrade");
     ProcessSystemEvents();
 
@@ -105,11 +116,11 @@ UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncompl
     HexImage image;
     const HexReadResult read =
         ReadHexFile(file.get(), l_uchChar_array.data(), HEX_BUFFER_SIZE, &image);
-    if (read != HEX_READ_OK || image.count == 0) return contentsRefused(read, image);
+    if (read != HEX_READ_OK || image.count == 0) return nothingSent(contentsRefused(read, image));
     if (!image.endOfFile && (!sendIncomplete || sendIncomplete() != 1))
-        return refused(UpgradeError::FileRefused,
-                       "the file has no end-of-file record, so it may have been cut short; "
-                       "not sent");
+        return nothingSent(refused(UpgradeError::FileRefused,
+                                   "the file has no end-of-file record, so it may have been cut "
+                                   "short; not sent"));
 
     if (BusyRefused()) return refused(UpgradeError::Busy, "Busy, can't process cmd!");
     g_iBusy = 1;
@@ -134,6 +145,7 @@ int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
     LoadSetting(kLastFolderKey, lastFolder, sizeof lastFolder);
     if (FileSelectPopup(lastFolder, "*.hex", "*.hex;", "Load HEX file", VAL_OK_BUTTON, 0, 0, 1, 0,
                         path) < 1) {
+        LogToWindow("Firmware upgrade: no file chosen");
         MessagePopup("Error", "PICFirmwareUpgrade: no file selected!");
         return -1;
     }

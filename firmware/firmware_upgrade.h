@@ -13,16 +13,19 @@ UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncompl
 
 // The "Upgrade firmware..." button. On the commit event it runs the whole upgrade before it
 // returns; other events do nothing and return 0.
-// 1. Asks for the file ("Load HEX file", "*.hex"); none chosen: popup "Error"
-//    "PICFirmwareUpgrade: no file selected!", -1.
-// 2. Opens it; failing: popup "Error" "PICFirmwareUpgrade: open file error", -1.
+// 1. Asks for the file ("Load HEX file", "*.hex"); none chosen: logs "Firmware upgrade:
+//    no file chosen", popup "Error" "PICFirmwareUpgrade: no file selected!", -1.
+// 2. Opens it without ever blocking (OpenFileForReading: a folder, a device, a socket or a
+//    named pipe nothing writes to is refused); failing: logs "ERROR: PICFirmwareUpgrade:
+//    open file error: <path>: <reason>", popup "Error" with "PICFirmwareUpgrade: open file
+//    error" and "<path>: <reason>" on a second line, -1.
 // 3. Logs "Starting Firmware Upgrade", processes events, reads and checks the file
 //    (ReadHexFile into HEX_BUFFER_SIZE characters). Before anything is sent, a popup refuses
 //    a file that cannot be read or does not fit, that holds no data to send, or whose line
 //    is not a record (titled "Error", the line and its problem, for example "line 5:
-//    checksum 0x3C, expected 0x3D"): -1.
+//    checksum 0x3C, expected 0x3D"), and "Firmware upgrade: nothing sent" is logged: -1.
 // 4. A file without an end-of-file record is sent only when the operator answers Yes to a
-//    question (default No); No: -1.
+//    question (default No); No: "Firmware upgrade: nothing sent", -1.
 // 5. Busy: logs "WARNING: Busy, can't process cmd!", -1, g_iBusy untouched. Otherwise
 //    g_iBusy is 1, and the upgrade session (firmware/upgrade_session.h) runs, until the
 //    upgrade ends. When the link is not connected, the port PANEL_COM_PORT names is opened

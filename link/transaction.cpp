@@ -19,6 +19,7 @@ namespace {
 constexpr int kInputWaitFactor = 6;  // the receive wait, in speed-test windows
 constexpr double kGuardFactor = 1.5;
 double g_fixedReceiveWait = 0;  // seconds; 0 takes the speed test's
+bool g_adviceHeld = false;
 
 struct StatusMessage {
     unsigned int bit;
@@ -177,6 +178,20 @@ int SendSerialMsg(unsigned int* words, int count) {
     }
 }
 
+void LogNoAnswerAdvice(void) {
+    char device[COM_MAX_PATH] = "";
+    GetComPortDevice(g_iCom_port_num, device, sizeof device);
+    const std::string line = "Check the board's power, the cable, and that COM" +
+                             std::to_string(g_iCom_port_num) + " is the board's device (" + device +
+                             "); a board left in its bootloader answers only a "
+                             "firmware upgrade";
+    LogWarning(line.c_str());
+}
+
+void HoldNoAnswerAdvice(int hold) {
+    g_adviceHeld = hold != 0;
+}
+
 LinkResult ReceiveFrame(int expectedBytes) {
     if (expectedBytes <= 0 || expectedBytes > FRAME_MAX_BYTES || expectedBytes % 4 != 0) {
         // Never read more than the buffer holds, whatever a caller asks.
@@ -192,8 +207,11 @@ LinkResult ReceiveFrame(int expectedBytes) {
         // A vanished device will send nothing more: no point in waiting.
         if (queued < 0) return receiveEnded(portFailure("Failed to read input queue"));
         if (queued >= expectedBytes) break;
-        if (DeadlinePassed(deadline))
-            return receiveEnded(failureLogged(LinkError::NoAnswer, "Timed out on GetInQLen"));
+        if (DeadlinePassed(deadline)) {
+            LinkResult silent = failureLogged(LinkError::NoAnswer, "Timed out on GetInQLen");
+            if (!g_adviceHeld) LogNoAnswerAdvice();
+            return receiveEnded(silent);
+        }
     }
     // Bytes arrive most significant first: assemble each word from them.
     unsigned char bytes[FRAME_MAX_BYTES];

@@ -32,7 +32,8 @@ int SendSerialMsg(unsigned int* words, int count);
 // logs them as "RX: " lines and checks status, word count and checksum.
 // Returns success, or, each with its lines logged:
 //   BadRequest  "ERROR on <id>: Invalid response length <n>"; nothing read
-//   NoAnswer    "ERROR on <id>: Timed out on GetInQLen"
+//   NoAnswer    "ERROR on <id>: Timed out on GetInQLen", then LogNoAnswerAdvice's line
+//               unless held
 //   ShortRead   "ERROR on <id>: Timed out on ComRd"
 //   PortFailed  "ERROR on <id>: Failed to read input queue"
 //   DeviceGone  the device vanished (at once, not at the time-out): link taken down
@@ -43,6 +44,14 @@ int SendSerialMsg(unsigned int* words, int count);
 // After a failure other than BadRequest and DeviceGone the line is unsettled
 // (LateAnswerGuardSeconds); then events are processed. Clears g_iBusy either way.
 LinkResult ReceiveFrame(int expectedBytes);
+
+// What to check when the board does not answer, one warning line after a receive that
+// timed out: "Check the board's power, the cable, and that COM<n> is the board's device
+// (<device>); a board left in its bootloader answers only a firmware upgrade".
+void LogNoAnswerAdvice(void);
+// While held (nonzero), a receive that times out logs no advice: a caller that gives its
+// own verdict (Connect's "Hardware is not responding") gives the advice once after it.
+void HoldNoAnswerAdvice(int hold);
 
 // ReceiveFrame as a result code: 1, or -1 on any failure.
 int GetSerialResponse(int expectedBytes);

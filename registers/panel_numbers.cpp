@@ -93,13 +93,15 @@ int ReadFloatText(const char* text, unsigned int* word) {
     const auto parsed = std::from_chars(at, end, wide);
     if (parsed.ptr != end) return NUMBER_TEXT_NOT_A_NUMBER;
     if (parsed.ec == std::errc::result_out_of_range)
-        return underflows(at, end) ? storeFloat(*at == '-' ? -0.0f : 0.0f, word)
-                                   : NUMBER_TEXT_TOO_LARGE;
+        return underflows(at, end) ? NUMBER_TEXT_TOO_SMALL : NUMBER_TEXT_TOO_LARGE;
     if (parsed.ec != std::errc() || !std::isfinite(wide)) return NUMBER_TEXT_NOT_A_NUMBER;
-    if (std::fabs(wide) > std::numeric_limits<float>::max()) return NUMBER_TEXT_TOO_LARGE;
     float narrow = 0;
-    // Rounded once, straight from the text, as sscanf "%f" would.
+    // Rounded once, straight from the text, as sscanf "%f" would; where that reports a range
+    // error, double's rounding to float tells what the nearest float is.
     if (std::from_chars(at, end, narrow).ec != std::errc()) narrow = static_cast<float>(wide);
+    if (std::isinf(narrow)) return NUMBER_TEXT_TOO_LARGE;
+    // A set-point or coefficient that silently became 0 is worse than a refusal.
+    if (narrow == 0.0f && wide != 0.0) return NUMBER_TEXT_TOO_SMALL;
     return storeFloat(narrow, word);
 }
 
@@ -119,6 +121,8 @@ void DescribeRefusal(int result, int base, unsigned int largest, char* reason, i
 }
 
 const char* FloatRefusalReason(int result) {
-    return result == NUMBER_TEXT_TOO_LARGE ? "beyond the single-precision float range"
-                                           : "not a finite decimal number";
+    if (result == NUMBER_TEXT_TOO_LARGE) return "beyond the single-precision float range";
+    if (result == NUMBER_TEXT_TOO_SMALL)
+        return "too small for a single-precision float (not 0, but nearer 0 than 1.4e-45)";
+    return "not a finite decimal number";
 }

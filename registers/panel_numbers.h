@@ -10,6 +10,7 @@ enum {
     NUMBER_TEXT_OK = 1,
     NUMBER_TEXT_NOT_A_NUMBER = 0,  // empty, signed, or a character outside the number
     NUMBER_TEXT_TOO_LARGE = -1,    // a number that does not fit its field
+    NUMBER_TEXT_TOO_SMALL = -2,    // a float text that is not zero but rounds to 0
 };
 
 // True when text is empty or only blanks.
@@ -24,8 +25,11 @@ int ReadUnsignedText(const char* text, int base, unsigned int largest, unsigned 
 // Reads text as one finite decimal number (a sign allowed, blanks around it)
 // and stores the bit pattern of the nearest single-precision float in *word.
 // NaN, infinities and anything else that is not a number give
-// NUMBER_TEXT_NOT_A_NUMBER; a number beyond the float range gives
-// NUMBER_TEXT_TOO_LARGE. *word is left alone unless NUMBER_TEXT_OK.
+// NUMBER_TEXT_NOT_A_NUMBER; a number whose nearest float is infinite gives
+// NUMBER_TEXT_TOO_LARGE (one that rounds to the largest float, as its printed
+// form 3.4028235e38 does, is taken); a number that is not zero but whose
+// nearest float is, NUMBER_TEXT_TOO_SMALL. *word is left alone unless
+// NUMBER_TEXT_OK.
 int ReadFloatText(const char* text, unsigned int* word);
 
 // Why a text was refused, in the operator's words, for a log line: "not a

@@ -14,7 +14,7 @@ declare -A rank=([runtime]=0 [panel]=1 [link]=2 [registers]=3 [firmware]=3 [meas
 declare -A link_rank=([frame]=0 [result]=0 [deadline]=0 [line_guard]=1 [serial_link]=2
                       [tick_clock]=3 [speed_test]=4 [transaction]=5 [connection]=6
                       [connection_check]=6 [testing]=7)
-public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices|popup_handler)\.h$'
+public_runtime='^runtime/(cvirte|userint|rs232|callbacks|settings|serial_devices|popup_handler|input_file)\.h$'
 bad=0
 complain() {
     echo "$1:$2: $3"

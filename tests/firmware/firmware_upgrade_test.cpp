@@ -2,13 +2,18 @@
 // upgrade before it sends anything.
 #include "firmware/firmware_upgrade.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/shell.h"
@@ -151,7 +156,8 @@ TEST_F(FirmwareUpgrade, FileOfExactlyTheLimitIsSentAndOneCharacterMoreIsRefused)
     EXPECT_EQ(popups.popups[0].title, "Error");
     EXPECT_EQ(popups.popups[0].message,
               "PICFirmwareUpgrade: file too large, more than 400000 characters to send");
-    EXPECT_EQ(monitorLines(), Lines{"Starting Firmware Upgrade"});
+    EXPECT_EQ(monitorLines(),
+              (Lines{"Starting Firmware Upgrade", "Firmware upgrade: nothing sent"}));
     EXPECT_TRUE(receivedAfter(1, 200).empty());
     EXPECT_EQ(g_iBusy, 0);
     EXPECT_FALSE(isOpen(path));
@@ -160,17 +166,30 @@ TEST_F(FirmwareUpgrade, FileOfExactlyTheLimitIsSentAndOneCharacterMoreIsRefused)
 TEST_F(FirmwareUpgrade, CancelledOrUnreadableFileStopsBeforeTheBoardIsContacted) {
     struct Case {
         std::optional<std::string> answer;
-        std::string title, message;
+        std::string title, message, line;
     };
-    const std::string folder = writeFile("");
+    const std::string empty = writeFile("");
+    const std::string folder = std::filesystem::path(empty).parent_path().string();
+    // A named pipe that nothing writes to would hold the console in its open for ever.
+    const std::string pipe = folder + "/firmware.fifo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string openError = "PICFirmwareUpgrade: open file error";
     const Case cases[] = {
-        {std::nullopt, "Error", "PICFirmwareUpgrade: no file selected!"},
-        {folder + ".missing", "Error", "PICFirmwareUpgrade: open file error"},
-        {std::filesystem::path(folder).parent_path().string(), "Error",
-         "PICFirmwareUpgrade: read file error"},
-        {writeFile(""), "Warning message", "PICFirmwareUpgrade: no data to send in the file"},
+        {std::nullopt, "Error", "PICFirmwareUpgrade: no file selected!",
+         "Firmware upgrade: no file chosen"},
+        {empty + ".missing", "Error",
+         openError + "\n" + empty + ".missing: No such file or directory",
+         "ERROR: " + openError + ": " + empty + ".missing: No such file or directory"},
+        {folder, "Error", openError + "\n" + folder + ": a folder, not a file",
+         "ERROR: " + openError + ": " + folder + ": a folder, not a file"},
+        {"/dev/zero", "Error", openError + "\n/dev/zero: a device, not a file",
+         "ERROR: " + openError + ": /dev/zero: a device, not a file"},
+        {pipe, "Error", openError + "\n" + pipe + ": a named pipe that nothing is writing to",
+         "ERROR: " + openError + ": " + pipe + ": a named pipe that nothing is writing to"},
+        {empty, "Warning message", "PICFirmwareUpgrade: no data to send in the file",
+         "Firmware upgrade: nothing sent"},
         {writeFile(";:00000001FF\n"), "Warning message",
-         "PICFirmwareUpgrade: no data to send in the file"},
+         "PICFirmwareUpgrade: no data to send in the file", "Firmware upgrade: nothing sent"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer.value_or("(cancelled)"));
@@ -180,6 +199,7 @@ TEST_F(FirmwareUpgrade, CancelledOrUnreadableFileStopsBeforeTheBoardIsContacted)
         ASSERT_EQ(popups.popups.size(), 1u);
         EXPECT_EQ(popups.popups[0].title, c.title);
         EXPECT_EQ(popups.popups[0].message, c.message);
+        EXPECT_EQ(lastMonitorLine(), c.line);
         EXPECT_FALSE(c.answer && isOpen(*c.answer));
     }
     EXPECT_TRUE(receivedAfter(1, 200).empty());
@@ -189,6 +209,40 @@ TEST_F(FirmwareUpgrade, CancelledOrUnreadableFileStopsBeforeTheBoardIsContacted)
         Upgrade_firmware_cb(g_hmainPanel, PANEL_UPGRADE_FIRMWARE, EVENT_TIMER_TICK, nullptr, 0, 0),
         0);
     EXPECT_EQ(popups.fileDialogs.size(), std::size(cases));
+}
+
+// A pipe something writes to (a shell's <(generate) is one) is read as it comes.
+TEST_F(FirmwareUpgrade, APipeThatIsWrittenToIsReadAsAFile) {
+    const Lines records = ShortRecords(3);
+    const std::string folder = std::filesystem::path(writeFile("")).parent_path().string();
+    const std::string pipe = folder + "/generated.fifo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // The writer's end stays open until the upgrade has opened its own, so the file's end
+    // comes only then, as from a generator that is still running.
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const std::string contents = Joined(records);
+    ASSERT_EQ(::write(writer, contents.data(), contents.size()),
+              static_cast<ssize_t>(contents.size()));
+    std::thread closer([&] {
+        const auto opens = [&] {
+            int n = 0;
+            std::error_code error;
+            for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+                std::error_code linkError;
+                if (std::filesystem::read_symlink(fd.path(), linkError) == pipe) ++n;
+            }
+            return n;
+        };
+        // Bounded, so that an upgrade that never opens the pipe fails the test, not hangs it.
+        for (int waited = 0; opens() < 2 && waited < 10'000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::close(writer);
+    });
+    upgrade(pipe);
+    closer.join();
+    EXPECT_EQ(lastMonitorLine(), "Data successfully sent");
+    EXPECT_EQ(board.bootloaderLines(), records);
 }
 
 TEST_F(FirmwareTest, TheFileDialogOpensWhereTheLastFileWasChosenEvenInALaterRun) {

@@ -9,6 +9,8 @@
 #include "link/serial_link.h"
 #include "link/transaction.h"
 #include "panel/Tarviktest.h"
+#include "panel/panel.h"
+#include "runtime/userint.h"
 #include "tests/firmware/firmware_fixture.h"
 
 using FirmwareHexCheck = FirmwareTest;
@@ -46,13 +48,15 @@ TEST_F(FirmwareHexCheck, EachKindOfBadLineIsRefusedByItsFileLineNumberWithNothin
     for (const Case& c : cases) {
         SCOPED_TRACE(c.popup);
         popups.popups.clear();
+        ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
         const std::string path = writeFile(c.file);
         upgrade(path);
 
         ASSERT_EQ(popups.popups.size(), 1u);
         EXPECT_EQ(popups.popups[0].title, "Error");
         EXPECT_EQ(popups.popups[0].message, c.popup);
-        EXPECT_EQ(lastMonitorLine(), "Starting Firmware Upgrade");
+        EXPECT_EQ(monitorLines(),
+                  (Lines{"Starting Firmware Upgrade", "Firmware upgrade: nothing sent"}));
         EXPECT_EQ(g_iBusy, 0);
         EXPECT_FALSE(isOpen(path));
     }
@@ -104,7 +108,8 @@ TEST_F(FirmwareHexCheck, FileWithoutEndOfFileRecordIsSentOnlyWhenTheOperatorSays
     EXPECT_EQ(popups.questions[0].title, "Warning message");
     EXPECT_NE(popups.questions[0].message.find("no end-of-file record"), std::string::npos);
     EXPECT_TRUE(popups.popups.empty());
-    EXPECT_EQ(monitorLines(), Lines{"Starting Firmware Upgrade"});
+    EXPECT_EQ(monitorLines(),
+              (Lines{"Starting Firmware Upgrade", "Firmware upgrade: nothing sent"}));
     EXPECT_TRUE(receivedAfter(1, 200).empty());
     EXPECT_EQ(g_iBusy, 0);
     EXPECT_FALSE(isOpen(path));

@@ -201,7 +201,7 @@ TEST_F(ConnectionTest, SilentBoardIsDroppedAgain) {
     EXPECT_EQ(g_iConnection_status, 0);
     EXPECT_EQ(messages(), (Lines{"Connected to COM1", "ERROR on 66: Timed out on GetInQLen",
                                  "ERROR:failed to get a response", "Hardware is not responding",
-                                 "Disconnected from COM1"}));
+                                 NoAnswerAdvice(board.devicePath()), "Disconnected from COM1"}));
     EXPECT_EQ(connectLabel(), "Connect");
     EXPECT_EQ(g_iBusy, 0);
 }

@@ -75,12 +75,21 @@ TEST(NumberTextTest, FloatTextsMustBeFiniteAndWithinFloatRange) {
     EXPECT_EQ(ReadFloatText("+1.5", &word), NUMBER_TEXT_OK);
     EXPECT_EQ(word, 0x3FC00000u);
     EXPECT_EQ(ReadFloatText("3.4e38", &word), NUMBER_TEXT_OK);
-    // Too small for a float is zero, with its sign, as sscanf gives it.
-    EXPECT_EQ(ReadFloatText("-1e-400", &word), NUMBER_TEXT_OK);
+    // What the console prints of a float can be typed back: the largest float's printed
+    // form lies above it in decimal, but rounds to it; the smallest one rounds to itself.
+    EXPECT_EQ(ReadFloatText("3.4028235e38", &word), NUMBER_TEXT_OK);
+    EXPECT_EQ(word, 0x7F7FFFFFu);
+    EXPECT_EQ(ReadFloatText("-1.401298e-45", &word), NUMBER_TEXT_OK);
+    EXPECT_EQ(word, 0x80000001u);
+    EXPECT_EQ(ReadFloatText("-0e-400", &word), NUMBER_TEXT_OK);
     EXPECT_EQ(word, 0x80000000u);
     word = 7;
+    EXPECT_EQ(ReadFloatText("3.4028236e38", &word), NUMBER_TEXT_TOO_LARGE);
     EXPECT_EQ(ReadFloatText("-1e39", &word), NUMBER_TEXT_TOO_LARGE);
     EXPECT_EQ(ReadFloatText("1e400", &word), NUMBER_TEXT_TOO_LARGE);
+    // Not zero, yet nearer zero than any float: refused rather than sent as 0.
+    for (const char* tiny : {"1e-50", "-1e-400", "7e-46"})
+        EXPECT_EQ(ReadFloatText(tiny, &word), NUMBER_TEXT_TOO_SMALL) << tiny;
     for (const char* bad :
          {"nan", "inf", "-inf", "Error", "", "1,5", "1.5V", "--1", "+-1", "0x3F"}) {
         EXPECT_EQ(ReadFloatText(bad, &word), NUMBER_TEXT_NOT_A_NUMBER) << '"' << bad << '"';

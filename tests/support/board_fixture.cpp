@@ -24,6 +24,12 @@ constexpr double kReceiveWaitSeconds = 1.0;
 constexpr double kShortReceiveWaitSeconds = 0.1;
 }  // namespace
 
+std::string NoAnswerAdvice(const std::string& device, int port) {
+    return "Check the board's power, the cable, and that COM" + std::to_string(port) +
+           " is the board's device (" + device +
+           "); a board left in its bootloader answers only a firmware upgrade";
+}
+
 uint32_t FloatBits(float value) {
     return FloatToWord(value);
 }

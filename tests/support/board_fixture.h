@@ -3,6 +3,7 @@
 // tests that drive a whole command and check the bytes that reached the board.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "boardsim/board.h"
@@ -28,6 +29,9 @@ class BoardTest : public ConsoleTest {
 
     boardsim::Board board;
 };
+
+// The line that says what to check after a receive timed out, for COM<port> on device.
+std::string NoAnswerAdvice(const std::string& device, int port = 1);
 
 // The bit pattern of a float, and back (the console's own conversion).
 uint32_t FloatBits(float value);
