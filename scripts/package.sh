@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package of the console and the virtual board in
-# build-package/ (a Release build without tests or benchmarks) and prints its
-# path. scripts/check-package.sh checks it.
+# Builds the Debian packages in build-package/ (a Release build without tests
+# or benchmarks): tarvikdebug, the console and the virtual board, and
+# tarvikctl, the command line companion. Prints their paths;
+# scripts/check-package.sh checks them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="build-package"
@@ -20,5 +21,4 @@ if ! (cd "$build" && cpack -G DEB) >"$log" 2>&1; then
     echo "cpack failed" >&2
     exit 1
 fi
-debs=("$build"/*.deb)
-echo "package: ${debs[0]}"
+for deb in "$build"/*.deb; do echo "package: $deb"; done
