@@ -23,6 +23,8 @@ PanelWindow::PanelWindow(QWidget* panel, QWidget* stretchControl, int minStretch
     setWidgetResizable(false);
     setWidget(panel);
     setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control: the scrolling frame itself is no stop.
+    setFocusPolicy(Qt::NoFocus);
     int lowest = 0;
     for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         lowest = std::max(lowest, child->geometry().bottom() + 1);
@@ -30,13 +32,36 @@ PanelWindow::PanelWindow(QWidget* panel, QWidget* stretchControl, int minStretch
     if (!stretchControl || !panel->isAncestorOf(stretchControl)) return;
     shrinkLimit_ = std::max(0, stretchControl->height() - minStretchHeight);
     // From the control up to the panel: each box grows with it, and what lies
-    // below it inside the same box moves down.
-    for (QWidget* w = stretchControl; w != panel; w = w->parentWidget()) {
+    // below it or right of it inside the same box moves with its edges.
+    for (QWidget* w = stretchControl; w != panel; w = w->parentWidget())
         stretching_.push_back({w, w->geometry()});
+    noteNewWidgets();
+}
+
+bool PanelWindow::known(const QWidget* widget) const {
+    for (const Moving& m : stretching_)
+        if (m.widget == widget) return true;
+    for (const Moving& m : around_)
+        if (m.widget == widget) return true;
+    return false;
+}
+
+void PanelWindow::noteNewWidgets() {
+    for (const Moving& level : stretching_) {
+        if (!level.widget) continue;
+        // Where the stretch chain's edges are now, in this box. Right of it is
+        // its column's right; below it, its column's part under its bottom.
+        const int left = level.home.x();
+        const int rightEdge = level.home.right() + 1 + wider_;
+        const int bottomEdge = level.home.bottom() + 1 + taller_;
         for (QWidget* sibling :
-             w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (sibling != w && sibling->y() >= w->geometry().bottom() + 1)
-                belowStretch_.push_back({sibling, sibling->geometry()});
+             level.widget->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (known(sibling)) continue;
+            Moving m{sibling, sibling->geometry()};
+            m.right = m.home.x() >= rightEdge;
+            m.below = !m.right && m.home.y() >= bottomEdge && m.home.right() + 1 > left;
+            m.home.translate(m.right ? -wider_ : 0, m.below ? -taller_ : 0);
+            around_.push_back(m);
         }
     }
 }
@@ -86,28 +111,35 @@ void PanelWindow::resizeEvent(QResizeEvent* event) {
 // follow the panel's size, which this sets, so they would lag one step.
 void PanelWindow::layOutPanel() {
     if (!panel_) return;
+    noteNewWidgets();
     const QSize inside(width() - 2 * frameWidth(), height() - 2 * frameWidth());
     const int barHeight = horizontalScrollBar()->sizeHint().height();
     const int barWidth = verticalScrollBar()->sizeHint().width();
-    auto apply = [this, &inside, barHeight](bool horizontalBar) {
-        const int view = inside.height() - (horizontalBar ? barHeight : 0);
-        const int change =
-            stretching_.empty() ? 0 : std::max(view - panelHome_.height(), -shrinkLimit_);
+    auto apply = [this, &inside, barHeight, barWidth](bool horizontalBar, bool verticalBar) {
+        const int viewHeight = inside.height() - (horizontalBar ? barHeight : 0);
+        const int viewWidth = inside.width() - (verticalBar ? barWidth : 0);
+        const bool stretches = !stretching_.empty();
+        taller_ = stretches ? std::max(viewHeight - panelHome_.height(), -shrinkLimit_) : 0;
+        wider_ = stretches ? std::max(viewWidth - panelHome_.width(), 0) : 0;
         for (const Moving& m : stretching_)
-            if (m.widget) m.widget->resize(m.home.width(), m.home.height() + change);
-        for (const Moving& m : belowStretch_)
-            if (m.widget) m.widget->move(m.home.x(), m.home.y() + change);
+            if (m.widget) m.widget->resize(m.home.width() + wider_, m.home.height() + taller_);
+        for (const Moving& m : around_)
+            if (m.widget && (m.right || m.below))
+                m.widget->move(m.home.x() + (m.right ? wider_ : 0),
+                               m.home.y() + (m.below ? taller_ : 0));
         int lowest = 0;
         for (QWidget* child : panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!child->isHidden()) lowest = std::max(lowest, child->geometry().bottom() + 1);
-        panel_->resize(panelHome_.width(), lowest + bottomMargin_);
-        return panel_->height() > view;  // a vertical scroll bar will show
+        panel_->resize(panelHome_.width() + wider_, lowest + bottomMargin_);
+        return panel_->height() > viewHeight;  // a vertical scroll bar will show
     };
-    const bool horizontalBar = panelHome_.width() > inside.width();
-    const bool verticalBar = apply(horizontalBar);
-    // The vertical bar's width may be what makes the panel too wide.
-    if (!horizontalBar && verticalBar && panelHome_.width() > inside.width() - barWidth)
-        apply(true);
+    bool horizontalBar = panelHome_.width() > inside.width();
+    // The vertical bar's width takes from the room the control may widen into,
+    // and may be what makes the panel too wide.
+    if (apply(horizontalBar, false)) {
+        horizontalBar = horizontalBar || panelHome_.width() > inside.width() - barWidth;
+        apply(horizontalBar, true);
+    }
 }
 
 }  // namespace tarvik::rt

@@ -3,10 +3,13 @@
 //
 // The panel keeps the fixed positions of its file; the window scrolls it when
 // it is smaller than the panel, opens no larger than the screen's available
-// area, and gives one control, the panel's stretch control, the window's
-// height: that control and the boxes around it grow and shrink with the
-// window (never below its minimum height), the controls below it move with
-// its bottom edge, and every other control stays where the file put it.
+// area, and gives one control, the panel's stretch control, the room the
+// window has beyond the panel: that control and the boxes around it grow and
+// shrink with the window's height (never below its minimum height) and grow
+// with its width (never narrower than in the file); the controls below it move
+// with its bottom edge, the controls to its right (the columns right of its
+// column) with its right edge, and every other control stays where the file
+// put it.
 
 #include <QPointer>
 #include <QRect>
@@ -21,7 +24,10 @@ class PanelWindow : public QScrollArea {
     // Takes the panel's root widget (it becomes the window's content). The
     // root's "stretchCtrl" property names the stretch control's object,
     // "stretchMinHeight" its least height in pixels; without them nothing
-    // stretches. Controls added to the panel later keep their places.
+    // stretches. A control added to the panel later is placed in the panel as
+    // it is laid out at that moment, and from the next layout on moves with
+    // what lies where it was placed (right of the stretch control's column, or
+    // below it, or neither).
     PanelWindow(QWidget* panel, QWidget* stretchControl, int minStretchHeight);
 
     // Sizes the window to show the whole panel where the available area
@@ -36,17 +42,25 @@ class PanelWindow : public QScrollArea {
     struct Moving {
         QPointer<QWidget> widget;
         QRect home;
+        bool right = false;  // moves right as the stretch control widens
+        bool below = false;  // moves down as it grows taller
     };
     void layOutPanel();
+    // Takes in the widgets that came into the stretch control's boxes since the
+    // last layout, their places read in the layout in force now.
+    void noteNewWidgets();
+    bool known(const QWidget* widget) const;
     QSize wholePanelWindowSize(bool withHorizontalBar) const;
 
     QPointer<QWidget> panel_;
     QSize panelHome_;
     int bottomMargin_ = 0;
-    int shrinkLimit_ = 0;               // the most the stretch control may lose
-    std::vector<Moving> stretching_;    // the stretch control and the boxes holding it
-    std::vector<Moving> belowStretch_;  // moved down by as much as the control grows
-    QRect available_;                   // the area the window was last fitted into
+    int shrinkLimit_ = 0;             // the most the stretch control may lose
+    std::vector<Moving> stretching_;  // the stretch control and the boxes holding it
+    std::vector<Moving> around_;      // the other widgets in those boxes
+    int wider_ = 0;                   // the stretch control's growth now, in width
+    int taller_ = 0;                  // and in height (negative when it shrank)
+    QRect available_;                 // the area the window was last fitted into
     bool fitted_ = false;
 };
 
