@@ -19,7 +19,13 @@ constexpr double kEventSliceSeconds = 0.02;
 
 // An unattended run (no display to look at): shows the panel for a moment,
 // saves it as a PNG and ends, as the run command does without a display.
+// TARVIK_SNAPSHOT_SIZE=WIDTHxHEIGHT first sizes the window as an operator would
+// (a maximised window, for the pictures of a wide screen).
 void SaveSnapshot(const char* path) {
+    int width = 0, height = 0;
+    if (const char* size = std::getenv("TARVIK_SNAPSHOT_SIZE");
+        size && std::sscanf(size, "%dx%d", &width, &height) == 2 && width > 0 && height > 0)
+        SetPanelSize(g_hmainPanel, height, width);
     const double until = Timer() + kSnapshotDelaySeconds;
     while (Timer() < until) {
         ProcessSystemEvents();

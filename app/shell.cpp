@@ -55,6 +55,28 @@ void CreateChannelRows(int volt1Box, int volt2Box, int channel1Label, int rowGap
     }
 }
 
+// Names each calibration box for screen readers: a box in the grid has no label
+// of its own (its row says "Channel k", its column the voltage), so the name says
+// both, with the group: "DAC channel 2, voltage 1 reading".
+void NameChannelBoxes(const char* format, const int* volt1Ids, const int* volt2Ids) {
+    for (int i = 0; i < CHANNEL_COUNT; ++i) {
+        const int* const columns[] = {volt1Ids, volt2Ids};
+        for (int point = 1; point <= 2; ++point) {
+            std::snprintf(disp_str, sizeof disp_str, format, i + 1, point);
+            SetCtrlAttribute(g_hmainPanel, columns[point - 1][i], ATTR_ACCESSIBLE_NAME, disp_str);
+        }
+    }
+}
+
+// Keys beside the buttons' mnemonics: Ctrl+S saves the monitor's log, Ctrl+L clears
+// it, and Return in an address box reads what it addresses.
+void SetUpKeys(void) {
+    SetCtrlAttribute(g_hmainPanel, PANEL_SERIAL_WINDOW, ATTR_SHORTCUT_KEY, "Ctrl+S");
+    SetCtrlAttribute(g_hmainPanel, PANEL_CLEAR_MONITOR, ATTR_SHORTCUT_KEY, "Ctrl+L");
+    SetCtrlAttribute(g_hmainPanel, PANEL_REG_ADDRESS, ATTR_RETURN_CTRL, PANEL_READ_REGISTER);
+    SetCtrlAttribute(g_hmainPanel, PANEL_BLOCK_ADDRESS, ATTR_RETURN_CTRL, PANEL_READ_BLOCK);
+}
+
 }  // namespace
 
 void init(void) {
@@ -69,6 +91,10 @@ void CreateGUI(void) {
                       g_iCidAdc_volt1_box, g_iCidAdc_volt2_box);
     CreateChannelRows(PANEL_DAC_VOLT1, PANEL_DAC_VOLT2, PANEL_DAC_CH1_LABEL, kDacRowGap,
                       g_iCidDac_volt1_box, g_iCidDac_volt2_box);
+    NameChannelBoxes("DAC channel %d, voltage %d reading", g_iCidDac_volt1_box,
+                     g_iCidDac_volt2_box);
+    NameChannelBoxes("ADC channel %d, voltage %d", g_iCidAdc_volt1_box, g_iCidAdc_volt2_box);
+    SetUpKeys();
 }
 
 int Close_CB(int, int, int event, void*, int, int) {

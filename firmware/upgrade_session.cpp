@@ -12,9 +12,15 @@ struct UpgradeSession {
 };
 UpgradeSession g_session;
 
+// The button about to be dimmed hands the keyboard focus, when it has it, to the one
+// about to be usable: "Upgrade firmware..." to Cancel, and back when the upgrade ends.
+// (Left to itself, the focus would move on to the next control in the tab order.)
 void dimUpgradeButtons(bool upgrading) {
-    SetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_FIRMWARE, ATTR_DIMMED, upgrading ? 1 : 0);
-    SetCtrlAttribute(g_hmainPanel, PANEL_CANCEL_UPGRADE, ATTR_DIMMED, upgrading ? 0 : 1);
+    const int dimmed = upgrading ? PANEL_UPGRADE_FIRMWARE : PANEL_CANCEL_UPGRADE;
+    const int usable = upgrading ? PANEL_CANCEL_UPGRADE : PANEL_UPGRADE_FIRMWARE;
+    SetCtrlAttribute(g_hmainPanel, usable, ATTR_DIMMED, 0);
+    if (GetActiveCtrl(g_hmainPanel) == dimmed) SetActiveCtrl(g_hmainPanel, usable);
+    SetCtrlAttribute(g_hmainPanel, dimmed, ATTR_DIMMED, 1);
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 // The panel's side of an upgrade in progress: which of its buttons the operator can use, and
 // the operator's request to stop it.
 
-// Marks an upgrade as running: dims "Upgrade firmware...", makes Cancel usable and forgets
-// any earlier request to cancel.
+// Marks an upgrade as running: dims "Upgrade firmware...", makes Cancel usable (the keyboard
+// focus goes from the one to the other) and forgets any earlier request to cancel.
 void BeginUpgradeSession(void);
 
-// Marks the upgrade as over: Cancel dimmed again, "Upgrade firmware..." usable.
+// Marks the upgrade as over: Cancel dimmed again, "Upgrade firmware..." usable (and focused
+// again when Cancel had the focus).
 void EndUpgradeSession(void);
 
 // Asks the running upgrade to stop once the bootloader has answered the line being sent.

@@ -4,12 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "runtime/control_keys.h"
 #include "runtime/number_box.h"
 #include "runtime/panel_model.h"
 #include "runtime/text_box_widget.h"
@@ -46,9 +48,75 @@ int badAttribute(const Control& c, int attribute) {
 }
 
 QString labelOf(const Control& c) {
-    if (auto* button = qobject_cast<QAbstractButton*>(c.widget.data())) return button->text();
-    if (c.label) return c.label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(c.widget.data()))
+        return VisibleText(button->text());
+    if (c.label) return VisibleText(c.label->text());
     return {};
+}
+
+// The line edit that takes a control's typing: a string control's own, a numeric box's inner one.
+QLineEdit* typingEdit(const Control& c) {
+    if (auto* edit = qobject_cast<QLineEdit*>(c.widget.data())) return edit;
+    if (c.style == CTRL_NUMERIC) return c.widget->findChild<QLineEdit*>();
+    return nullptr;
+}
+
+int setReturnControl(int panel, Control& c, int target) {
+    QLineEdit* edit = typingEdit(c);
+    if (!edit) return badAttribute(c, ATTR_RETURN_CTRL);
+    if (target != 0) {
+        Control* button = FindControl(panel, target);
+        if (!button || button->style != CTRL_COMMAND_BUTTON)
+            return UiFail(UIE_BAD_CONTROL,
+                          QStringLiteral("control %1 is no command button of panel %2")
+                              .arg(target)
+                              .arg(panel));
+    }
+    QObject::disconnect(c.returnConnection);
+    c.returnControl = target;
+    if (target == 0) return 0;
+    const int id = c.id;
+    c.returnConnection = QObject::connect(edit, &QLineEdit::returnPressed, edit, [panel, id] {
+        Control* box = FindControl(panel, id);
+        if (!box) return;
+        // The box's own commit first, as editingFinished (which comes next) would give it.
+        if (auto* own = qobject_cast<QLineEdit*>(box->widget.data()); own && own->isModified()) {
+            own->setModified(false);
+            DeliverEvent(panel, id, EVENT_COMMIT);
+        }
+        Control* target = FindControl(panel, box->returnControl);
+        if (auto* button = target ? qobject_cast<QAbstractButton*>(target->widget.data()) : nullptr)
+            button->click();  // nothing while it is dimmed
+    });
+    return 0;
+}
+
+int setShortcutKey(Control& c, const QString& text) {
+    const QKeySequence key = QKeySequence::fromString(text, QKeySequence::PortableText);
+    if (!text.isEmpty() && (key.isEmpty() || key[0].key() == Qt::Key_unknown))
+        return UiFail(UIE_BAD_VALUE, QStringLiteral("\"%1\" is no key").arg(text));
+    if (auto* box = qobject_cast<TextBoxWidget*>(c.widget.data())) {
+        box->setSaveShortcut(key);
+        return 0;
+    }
+    auto* button = qobject_cast<QAbstractButton*>(c.widget.data());
+    if (!button) return badAttribute(c, ATTR_SHORTCUT_KEY);
+    delete c.shortcut.data();
+    if (key.isEmpty()) return 0;
+    // Owned by the button, so it goes with it; it works anywhere in the button's window.
+    auto* shortcut = new QShortcut(key, button);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, button, [button] {
+        if (button->isVisible()) button->click();  // click() does nothing while dimmed
+    });
+    c.shortcut = shortcut;
+    return 0;
+}
+
+QString shortcutKeyOf(const Control& c) {
+    if (auto* box = qobject_cast<TextBoxWidget*>(c.widget.data()))
+        return box->saveShortcut().toString(QKeySequence::PortableText);
+    return c.shortcut ? c.shortcut->key().toString(QKeySequence::PortableText) : QString();
 }
 
 int setNumericValue(Control& c, double value) {
@@ -183,6 +251,8 @@ int setNumberAttribute(int panel, Control& c, int attribute, double value) {
             if (!spin) return badAttribute(c, attribute);
             c.displaySetting737 = whole;
             return 0;
+        case ATTR_RETURN_CTRL:
+            return setReturnControl(panel, c, whole);
         default:
             return badAttribute(c, attribute);
     }
@@ -252,6 +322,10 @@ int getNumberAttribute(int panel, Control& c, int attribute, double* value) {
         case ATTR_NUM_DISPLAY_SETTING:
             if (!spin) return badAttribute(c, attribute);
             *value = c.displaySetting737;
+            return 0;
+        case ATTR_RETURN_CTRL:
+            if (!typingEdit(c)) return badAttribute(c, attribute);
+            *value = c.returnControl;
             return 0;
         default:
             return badAttribute(c, attribute);
@@ -349,15 +423,25 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
 
 int SetCtrlAttribute(int panel, int control, int attribute, const char* value) {
     CONTROL_OR_FAIL(panel, control);
-    if (attribute != ATTR_LABEL_TEXT) return badAttribute(*c, attribute);
     QString text = QString::fromUtf8(value ? value : "");
-    if (auto* button = qobject_cast<QAbstractButton*>(c->widget.data()))
-        button->setText(text);
-    else if (c->label)
-        c->label->setText(text);
-    else
-        return badAttribute(*c, attribute);
-    return 0;
+    switch (attribute) {
+        case ATTR_LABEL_TEXT:
+            // Qt tells screen readers of a button's new text (a name-changed event).
+            if (auto* button = qobject_cast<QAbstractButton*>(c->widget.data()))
+                button->setText(KeepMnemonic(button->text(), text));
+            else if (c->label)
+                c->label->setText(KeepMnemonic(c->label->text(), text));
+            else
+                return badAttribute(*c, attribute);
+            return 0;
+        case ATTR_ACCESSIBLE_NAME:
+            c->widget->setAccessibleName(text);
+            return 0;
+        case ATTR_SHORTCUT_KEY:
+            return setShortcutKey(*c, text);
+        default:
+            return badAttribute(*c, attribute);
+    }
 }
 
 int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
@@ -385,6 +469,13 @@ int GetCtrlAttributeString(int panel, int control, int attribute, char* buffer, 
             return copyOut(c->callbackName, buffer, size);
         case ATTR_CONSTANT_NAME:
             return copyOut(c->constantName, buffer, size);
+        case ATTR_ACCESSIBLE_NAME:
+            return copyOut(c->widget->accessibleName(), buffer, size);
+        case ATTR_SHORTCUT_KEY:
+            if (!qobject_cast<TextBoxWidget*>(c->widget.data()) &&
+                !qobject_cast<QAbstractButton*>(c->widget.data()))
+                return badAttribute(*c, attribute);
+            return copyOut(shortcutKeyOf(*c), buffer, size);
         default:
             return badAttribute(*c, attribute);
     }
@@ -405,7 +496,8 @@ int NewCtrl(int panel, int style, const char* label, int top, int left) {
         c->widget = spin;
         c->dataType = VAL_DOUBLE;
         if (!text.isEmpty()) {
-            auto* name = new QLabel(text, p->root);
+            // The label names the box on screen and for screen readers; a '&' in it is shown.
+            auto* name = new QLabel(KeepMnemonic(QString(), text), p->root);
             name->setBuddy(spin);
             name->adjustSize();
             name->move(left, top - name->height());
@@ -561,5 +653,31 @@ int SetWaitCursor(int on) {
     if (on && !waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!on && waiting) QApplication::restoreOverrideCursor();
     waiting = on != 0;
+    return 0;
+}
+
+int SetActiveCtrl(int panel, int control) {
+    CONTROL_OR_FAIL(panel, control);
+    QWidget* w = c->widget;
+    if (w->focusPolicy() == Qt::NoFocus || c->style == CTRL_TEXT_MSG || c->style == CTRL_TIMER ||
+        c->style == CTRL_PROGRESS_BAR)
+        return UiFail(UIE_BAD_VALUE, QStringLiteral("control %1 takes no keyboard focus").arg(control));
+    if (!w->isEnabled())
+        return UiFail(UIE_BAD_VALUE, QStringLiteral("control %1 is dimmed").arg(control));
+    w->setFocus(Qt::OtherFocusReason);
+    return 0;
+}
+
+int GetActiveCtrl(int panel) {
+    Panel* p = FindPanel(panel);
+    if (!p) return UIE_BAD_PANEL;
+    Control* c = ControlOfWidget(*p, p->root->window()->focusWidget());
+    return c ? c->id : 0;
+}
+
+int SetPanelSize(int panel, int height, int width) {
+    Panel* p = FindPanel(panel);
+    if (!p) return UIE_BAD_PANEL;
+    p->root->window()->resize(std::max(1, width), std::max(1, height));
     return 0;
 }

@@ -3,7 +3,10 @@
 // property "callback" names its callback, "dataType" ("int", "float",
 // "double") types a numeric box, and a QWidget with "ctrlKind" = "timer" is a
 // timer ("interval" in seconds, "enabled"). The form's root carries
-// "resourceId" and optionally "closeCtrl".
+// "resourceId" and optionally "closeCtrl", "stretchCtrl" and "stretchMinHeight".
+// A label's "buddy" names the control it labels (its name for screen readers); a
+// label's "describes" names the control whose description it is (a hint beside
+// it); a '&' in a button's or buddy label's text marks its mnemonic.
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -20,6 +23,7 @@
 #include <QTimer>
 #include <QUiLoader>
 
+#include "runtime/control_keys.h"
 #include "runtime/number_box.h"
 #include "runtime/panel_model.h"
 #include "runtime/panel_window.h"
@@ -170,6 +174,7 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
     if (parentPanel != 0)
         return UiFail(UIE_BAD_PANEL, QStringLiteral("only top-level panels are supported"));
     if (!fileName) return UiFail(UIE_FILE_NOT_FOUND, QStringLiteral("no file name"));
+    InstallToggleAccessibility();
     QString path = resolvePath(fileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -212,6 +217,14 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
         panel->controls[ctrlId] = std::move(control);
     }
     for (QLabel* label : root->findChildren<QLabel*>()) {
+        if (const QString described = label->property("describes").toString();
+            !described.isEmpty()) {
+            auto* target = root->findChild<QWidget*>(described);
+            if (!target)
+                return fail(UIE_BAD_FILE, QStringLiteral("%1 describes %2, which is no widget")
+                                              .arg(label->objectName(), described));
+            target->setAccessibleDescription(label->text());
+        }
         if (!label->buddy()) continue;
         for (auto& [id, c] : panel->controls)
             if (c->widget == label->buddy()) c->label = label;

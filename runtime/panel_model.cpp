@@ -126,6 +126,13 @@ void ApplyTabOrder(Panel& panel) {
     }
 }
 
+Control* ControlOfWidget(Panel& panel, const QWidget* w) {
+    for (; w && w != panel.root; w = w->parentWidget())
+        for (auto& [id, c] : panel.controls)
+            if (c->widget == w) return c.get();
+    return nullptr;
+}
+
 QWidget* PanelWidget(int panel) {
     Panel* p = FindPanel(panel);
     return p ? p->root.data() : nullptr;

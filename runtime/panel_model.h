@@ -12,6 +12,7 @@
 #include "runtime/callbacks.h"
 
 class QLabel;
+class QShortcut;
 class QTimer;
 
 namespace tarvik::rt {
@@ -27,6 +28,9 @@ struct Control {
     QPointer<QLabel> label;   // the visible label that names a data control
     QTimer* timer = nullptr;  // timers only; owned by the panel's root widget
     int displaySetting737 = 0;
+    QPointer<QShortcut> shortcut;  // ATTR_SHORTCUT_KEY of a button
+    int returnControl = 0;         // ATTR_RETURN_CTRL
+    QMetaObject::Connection returnConnection;
 };
 
 struct Panel {
@@ -57,6 +61,9 @@ void WireControlEvents(Panel& panel, Control& control);
 
 // Re-chains Qt's focus order after panel.tabOrder changed.
 void ApplyTabOrder(Panel& panel);
+
+// The control whose widget is w or holds it (a spin box's inner line edit); null for none.
+Control* ControlOfWidget(Panel& panel, const QWidget* w);
 
 // True once InitCVIRTE has succeeded.
 bool EngineStarted();

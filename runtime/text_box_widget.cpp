@@ -1,6 +1,7 @@
 #include "runtime/text_box_widget.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -117,6 +118,19 @@ TextBoxWidget::TextBoxWidget(QWidget* parent) : QAbstractScrollArea(parent) {
     });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
             QOverload<>::of(&QWidget::update));
+    saveAction_ = new QAction(tr("Save log as…"), this);
+    saveAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(saveAction_, &QAction::triggered, this, &TextBoxWidget::saveLogInteractively);
+    // Added to the box, the action's key works while the box's window is active.
+    addAction(saveAction_);
+}
+
+void TextBoxWidget::setSaveShortcut(const QKeySequence& key) {
+    saveAction_->setShortcut(key);
+}
+
+QKeySequence TextBoxWidget::saveShortcut() const {
+    return saveAction_->shortcut();
 }
 
 // Font metrics are asked for on every append; they change only with the font.
@@ -423,7 +437,14 @@ void TextBoxWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TextBoxWidget::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy)) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        // The keyboard's way to the context menu, where the Menu key is missing.
+        int first = 0, last = 0;
+        const int line = selectedLines(&first, &last) ? first : firstVisibleLine();
+        const QRect at = characterRect(line, 0);
+        const QPoint inView(kMargin, std::clamp(at.bottom(), 0, viewport()->height() - 1));
+        showMenu(viewport()->mapToGlobal(inView));
+    } else if (event->matches(QKeySequence::Copy)) {
         copySelection();
     } else if (event->matches(QKeySequence::SelectAll)) {
         selectAll();
@@ -433,6 +454,10 @@ void TextBoxWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void TextBoxWidget::contextMenuEvent(QContextMenuEvent* event) {
+    showMenu(event->globalPos());
+}
+
+void TextBoxWidget::showMenu(const QPoint& globalPos) {
     QMenu menu(this);
     QAction* copy = menu.addAction(tr("Copy"), this, &TextBoxWidget::copySelection);
     copy->setEnabled(hasSelection());
@@ -443,8 +468,8 @@ void TextBoxWidget::contextMenuEvent(QContextMenuEvent* event) {
     stamps->setChecked(showStamps_);
     connect(stamps, &QAction::toggled, this, &TextBoxWidget::setShowTimeStamps);
     menu.addSeparator();
-    menu.addAction(tr("Save log as…"), this, &TextBoxWidget::saveLogInteractively);
-    menu.exec(event->globalPos());
+    menu.addAction(saveAction_);
+    menu.exec(globalPos);
 }
 
 }  // namespace tarvik::rt

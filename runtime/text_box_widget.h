@@ -3,10 +3,14 @@
 // appending, replacing and scrolling cost the same at any size, and a line
 // costs little more than its text. Lines are selected whole (click,
 // shift-click, drag, Ctrl+A) and copied with Ctrl+C or the context menu, which
-// also shows each line's time stamp and saves the whole log to a file. Screen
-// readers read it as a read-only multi-line text. Internal to runtime/.
+// also shows each line's time stamp and saves the whole log to a file. The
+// context menu opens with a right click, the Menu key or Shift+F10 (then at
+// the first selected line, or at the box's top); "Save log as..." can also
+// have a key of its own (setSaveShortcut). Screen readers read it as a
+// read-only multi-line text. Internal to runtime/.
 
 #include <QAbstractScrollArea>
+#include <QKeySequence>
 #include <QString>
 #include <QtGlobal>
 
@@ -63,6 +67,11 @@ class TextBoxWidget : public QAbstractScrollArea {
     bool showTimeStamps() const { return showStamps_; }
     void setShowTimeStamps(bool show);
 
+    // A key that opens "Save log as..." from anywhere in the box's window while it
+    // is active (the menu shows it); an empty sequence removes it.
+    void setSaveShortcut(const QKeySequence& key);
+    QKeySequence saveShortcut() const;
+
     // The text named as the port in a saved log's first line ("COM1 (/dev/ttyUSB0)").
     QString saveNote() const { return saveNote_; }
     void setSaveNote(const QString& note) { saveNote_ = note; }
@@ -106,6 +115,7 @@ class TextBoxWidget : public QAbstractScrollArea {
     void notifyAccessibility();
     void copySelection() const;
     void saveLogInteractively();
+    void showMenu(const QPoint& globalPos);
     bool hasSelection() const { return anchor_ >= 0; }
     int stampChars() const { return showStamps_ ? kStampChars : 0; }
 
@@ -123,6 +133,7 @@ class TextBoxWidget : public QAbstractScrollArea {
     int cursor_ = -1;
     bool showStamps_ = false;
     QString saveNote_;
+    QAction* saveAction_ = nullptr;  // "Save log as...", in the menu and for its key
     quint64 revision_ = 0;
     // What screen readers were last told: the first line changed since (-1:
     // none), and the shown length then.

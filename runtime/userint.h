@@ -65,8 +65,60 @@ enum {
     ATTR_MAX_ENTRY_LENGTH = 17,  // string controls
     ATTR_TITLE = 18,             // string, panels
     ATTR_CLOSE_CTRL = 19,        // panels: the control whose commit the title-bar close sends
+    ATTR_ACCESSIBLE_NAME = 20,   // string: see below
+    ATTR_SHORTCUT_KEY = 21,      // string: see below
+    ATTR_RETURN_CTRL = 22,       // int: see below
     ATTR_NUM_DISPLAY_SETTING = 737,
 };
+
+// The keyboard and screen readers.
+//
+// ATTR_LABEL_TEXT of a command button or toggle is its text as the operator
+// reads it. The panel file may mark one letter of it as the button's mnemonic
+// ("&Connect": underlined, and Alt+C operates the button; when several buttons
+// share a letter, Alt+letter moves the focus from one to the next instead).
+// Reading the label gives the text without the mark ("Connect"); setting it
+// keeps the mnemonic on the first letter of the new text that is the same key
+// ("Disconnect" shows as "Dis&connect"), or on none when the text lacks it. A '&'
+// in a text set here is shown as it is. Screen readers are told every new label
+// (a name-changed event), so a relabelled button that keeps the focus is heard.
+//
+// ATTR_ACCESSIBLE_NAME (string): the name screen readers give the control. By
+// default a control is named by what the operator sees: a button's text, a box's
+// label (the panel file's buddy label, or NewCtrl's label). Set it only for a
+// control that nothing visible names on its own, such as one cell of a grid of
+// boxes; "" gives the default back. Reading it gives what was set ("" for none).
+// A label in the panel file whose "describes" property names a control makes its
+// text that control's description for screen readers (a hint such as "0 = all").
+//
+// ATTR_SHORTCUT_KEY (string): a key that works anywhere in the panel's window
+// while it is active, in Qt's portable form ("Ctrl+L", "Shift+F10"); "" removes
+// it. On a command button or toggle it operates the control as a click does
+// (nothing while the control is dimmed), beside its mnemonic; on a text box it
+// opens the box's "Save log as..." dialog, and its context menu shows the key.
+// Other controls refuse it (UIE_BAD_ATTRIBUTE); a text that is no key, UIE_BAD_VALUE.
+// Reading it gives the key in the same form, "" for none.
+//
+// ATTR_RETURN_CTRL (int): on a string or numeric control, the id of the command
+// button that Return (or Enter) in the control operates, as a click does, after
+// the control's own commit; 0 for none (the default). Any other control, or an id
+// that is no command button of the panel, is refused (UIE_BAD_ATTRIBUTE,
+// UIE_BAD_CONTROL).
+
+// Keyboard focus. SetActiveCtrl gives the control the panel's keyboard focus:
+// at once when its window is the active one, else from when it becomes active.
+// Returns 0; UIE_BAD_CONTROL for an unknown control, and UIE_BAD_VALUE for one that
+// cannot take the focus (a text message, timer or progress bar) or is dimmed.
+int SetActiveCtrl(int panel, int control);
+// The id of the control that has (or will have, when its window becomes active)
+// the panel's keyboard focus; 0 when no control of the panel has it. Negative
+// (UIE_BAD_PANEL) for an unknown panel.
+int GetActiveCtrl(int panel);
+
+// Sizes the panel's window so that the part showing the panel is width x height
+// pixels (at least 1 x 1), as when the operator resizes it: the stretch control
+// and the controls around it follow. Returns 0, or UIE_BAD_PANEL.
+int SetPanelSize(int panel, int height, int width);
 
 // Last failure, in words ("unknown callback 'Foo_cb' on PANEL_BAR"). Never null.
 const char* GetUILErrorDetail(void);
