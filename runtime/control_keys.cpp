@@ -83,18 +83,18 @@ QString VisibleText(const QString& marked) {
     return plain;
 }
 
-QString KeepMnemonic(const QString& marked, const QString& plain) {
-    QString escaped = plain;
-    escaped.replace(kMark, QStringLiteral("&&"));
-    QChar key;
+QChar MnemonicKey(const QString& marked) {
     for (qsizetype i = 0; i + 1 < marked.size(); ++i) {
         if (marked[i] != kMark) continue;
-        if (marked[i + 1] != kMark) {
-            key = marked[i + 1];
-            break;
-        }
+        if (marked[i + 1] != kMark) return marked[i + 1];
         ++i;  // "&&" is an '&' shown
     }
+    return {};
+}
+
+QString WithMnemonic(QChar key, const QString& plain) {
+    QString escaped = plain;
+    escaped.replace(kMark, QStringLiteral("&&"));
     if (key.isNull()) return escaped;
     for (qsizetype i = 0; i < escaped.size(); ++i) {
         if (escaped[i] == kMark) {

@@ -12,11 +12,14 @@ namespace tarvik::rt {
 // gives "Connect"), "&&" shown as one '&'.
 QString VisibleText(const QString& marked);
 
-// The text to give a button that was showing `marked`, so that it reads `plain`
-// and keeps its mnemonic key on the first letter of `plain` that is that key
-// (ignoring case); without such a letter, or without a mnemonic before, it has
-// none. A '&' in plain stays a '&'.
-QString KeepMnemonic(const QString& marked, const QString& plain);
+// The letter that `marked` marks as its mnemonic ("&Connect" gives 'C'); a null
+// QChar when it marks none.
+QChar MnemonicKey(const QString& marked);
+
+// The text to give a button so that it reads `plain` and has its mnemonic on the
+// first letter of `plain` that is `key` (ignoring case); with no such letter, or
+// a null key, it has none. A '&' in plain stays a '&'.
+QString WithMnemonic(QChar key, const QString& plain);
 
 // Makes Qt describe every radio button to screen readers as a radio button,
 // also when it is not auto-exclusive (the engine's toggles pair themselves

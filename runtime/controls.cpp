@@ -428,9 +428,9 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* value) {
         case ATTR_LABEL_TEXT:
             // Qt tells screen readers of a button's new text (a name-changed event).
             if (auto* button = qobject_cast<QAbstractButton*>(c->widget.data()))
-                button->setText(KeepMnemonic(button->text(), text));
+                button->setText(WithMnemonic(c->mnemonic, text));
             else if (c->label)
-                c->label->setText(KeepMnemonic(c->label->text(), text));
+                c->label->setText(WithMnemonic(c->mnemonic, text));
             else
                 return badAttribute(*c, attribute);
             return 0;
@@ -497,7 +497,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left) {
         c->dataType = VAL_DOUBLE;
         if (!text.isEmpty()) {
             // The label names the box on screen and for screen readers; a '&' in it is shown.
-            auto* name = new QLabel(KeepMnemonic(QString(), text), p->root);
+            auto* name = new QLabel(WithMnemonic(QChar(), text), p->root);
             name->setBuddy(spin);
             name->adjustSize();
             name->move(left, top - name->height());
@@ -661,7 +661,8 @@ int SetActiveCtrl(int panel, int control) {
     QWidget* w = c->widget;
     if (w->focusPolicy() == Qt::NoFocus || c->style == CTRL_TEXT_MSG || c->style == CTRL_TIMER ||
         c->style == CTRL_PROGRESS_BAR)
-        return UiFail(UIE_BAD_VALUE, QStringLiteral("control %1 takes no keyboard focus").arg(control));
+        return UiFail(UIE_BAD_VALUE,
+                      QStringLiteral("control %1 takes no keyboard focus").arg(control));
     if (!w->isEnabled())
         return UiFail(UIE_BAD_VALUE, QStringLiteral("control %1 is dimmed").arg(control));
     w->setFocus(Qt::OtherFocusReason);

@@ -227,8 +227,15 @@ int LoadPanel(int parentPanel, const char* fileName, int resourceId) {
         }
         if (!label->buddy()) continue;
         for (auto& [id, c] : panel->controls)
-            if (c->widget == label->buddy()) c->label = label;
+            if (c->widget == label->buddy()) {
+                c->label = label;
+                c->mnemonic = MnemonicKey(label->text());
+            }
     }
+    // A button keeps its mnemonic letter through the labels the program gives it.
+    for (auto& [id, c] : panel->controls)
+        if (auto* button = qobject_cast<QAbstractButton*>(c->widget.data()))
+            c->mnemonic = MnemonicKey(button->text());
     // The form's focus chain is the initial tab order.
     for (QWidget* w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain()) {
         for (auto& [id, c] : panel->controls)

@@ -28,6 +28,7 @@ struct Control {
     QPointer<QLabel> label;   // the visible label that names a data control
     QTimer* timer = nullptr;  // timers only; owned by the panel's root widget
     int displaySetting737 = 0;
+    QChar mnemonic;  // a button's (or buddy label's) mnemonic letter in the panel file
     QPointer<QShortcut> shortcut;  // ATTR_SHORTCUT_KEY of a button
     int returnControl = 0;         // ATTR_RETURN_CTRL
     QMetaObject::Connection returnConnection;

@@ -78,9 +78,10 @@ enum {
 // ("&Connect": underlined, and Alt+C operates the button; when several buttons
 // share a letter, Alt+letter moves the focus from one to the next instead).
 // Reading the label gives the text without the mark ("Connect"); setting it
-// keeps the mnemonic on the first letter of the new text that is the same key
-// ("Disconnect" shows as "Dis&connect"), or on none when the text lacks it. A '&'
-// in a text set here is shown as it is. Screen readers are told every new label
+// puts the panel file's mnemonic on the first letter of the new text that is the
+// same key ("Disconnect" shows as "Dis&connect"), or on none while the text lacks
+// it (the key comes back with a text that has it). A '&' in a text set here is
+// shown as it is. Screen readers are told every new label
 // (a name-changed event), so a relabelled button that keeps the focus is heard.
 //
 // ATTR_ACCESSIBLE_NAME (string): the name screen readers give the control. By

@@ -1,5 +1,6 @@
 // The engine's controls: events from the operator only, values, buffers,
 // text boxes, timers and popups.
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -7,6 +8,7 @@
 #include <QInputDialog>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -107,6 +109,89 @@ TEST_F(RuntimeControlsTest, LabelChangesRenameTheControl) {
     QWidget* w = tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
               QStringLiteral("Leave"));
+}
+
+TEST_F(RuntimeControlsTest, ARelabelledButtonKeepsItsMnemonicKey) {
+    auto* quit =
+        qobject_cast<QAbstractButton*>(tarvik::rt::ControlWidget(g_hmainPanel, PANEL_QUIT));
+    ASSERT_EQ(quit->text(), QStringLiteral("&Quit"));
+    struct Case {
+        const char* set;
+        const char* shown;  // the button's own text, mark included
+    };
+    for (Case c : {Case{"Exit quietly", "Exit &quietly"}, Case{"QUIT", "&QUIT"},
+                   Case{"Rock & roll", "Rock && roll"}, Case{"Leave", "Leave"},
+                   Case{"Quit again", "&Quit again"}}) {
+        SCOPED_TRACE(c.set);
+        ASSERT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, c.set), 0);
+        EXPECT_EQ(quit->text(), QString::fromUtf8(c.shown));
+        char label[32];
+        GetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, label);
+        EXPECT_STREQ(label, c.set) << "the label reads as shown";
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(quit)->text(QAccessible::Name),
+                  QString::fromUtf8(c.set));
+    }
+    // The panel file's letter, whatever labels came between: "Leave" had none.
+    SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_LABEL_TEXT, "Quit");
+    EXPECT_EQ(quit->text(), QStringLiteral("&Quit"));
+}
+
+TEST_F(RuntimeControlsTest, KeysNamesAndFocusAreCheckedLikeEveryAttribute) {
+    // Shortcut keys: buttons, toggles and text boxes only; a text that is no key is refused.
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_SHORTCUT_KEY, "Ctrl+Q"), 0);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_REG_FORMAT, ATTR_SHORTCUT_KEY, "F5"), 0);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_SHORTCUT_KEY, "Ctrl+Nothing"),
+              UIE_BAD_VALUE);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_REG_ADDRESS, ATTR_SHORTCUT_KEY, "Ctrl+R"),
+              UIE_BAD_ATTRIBUTE);
+    char key[32];
+    GetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_SHORTCUT_KEY, key);
+    EXPECT_STREQ(key, "Ctrl+Q") << "a refused key leaves the one there";
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_SHORTCUT_KEY, ""), 0);
+    GetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_SHORTCUT_KEY, key);
+    EXPECT_STREQ(key, "");
+
+    // Return: from a box that is typed into, to a command button.
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_REG_VALUE, ATTR_RETURN_CTRL, PANEL_REG_FORMAT),
+              UIE_BAD_CONTROL);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_QUIT, ATTR_RETURN_CTRL, PANEL_CONNECT),
+              UIE_BAD_ATTRIBUTE);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_RETURN_CTRL, PANEL_CONNECT), 0);
+    int target = -1;
+    GetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_RETURN_CTRL, &target);
+    EXPECT_EQ(target, PANEL_CONNECT);
+    GetCtrlAttribute(g_hmainPanel, PANEL_REG_VALUE, ATTR_RETURN_CTRL, &target);
+    EXPECT_EQ(target, 0);
+    EXPECT_EQ(SetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_RETURN_CTRL, 0), 0);
+
+    // Names: set where nothing visible names a control, and given back with "".
+    const int box = g_iCidAdc_volt1_box[4];
+    QWidget* w = tarvik::rt::ControlWidget(g_hmainPanel, box);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
+              QStringLiteral("ADC channel 5, voltage 1"));
+    char name[64];
+    GetCtrlAttribute(g_hmainPanel, box, ATTR_ACCESSIBLE_NAME, name);
+    EXPECT_STREQ(name, "ADC channel 5, voltage 1");
+    GetCtrlAttribute(g_hmainPanel, PANEL_REG_ADDRESS, ATTR_ACCESSIBLE_NAME, name);
+    EXPECT_STREQ(name, "") << "named by its label, not by the program";
+    const int labelled = NewCtrl(g_hmainPanel, CTRL_NUMERIC, "Gain & offset", 500, 500);
+    QWidget* made = tarvik::rt::ControlWidget(g_hmainPanel, labelled);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(made)->text(QAccessible::Name),
+              QStringLiteral("Gain & offset"));
+
+    // Focus: not to what takes none, nor to a dimmed control.
+    EXPECT_EQ(SetActiveCtrl(g_hmainPanel, PANEL_COM_DEVICE), UIE_BAD_VALUE);
+    EXPECT_EQ(SetActiveCtrl(g_hmainPanel, PANEL_UPGRADE_PROGRESS), UIE_BAD_VALUE);
+    EXPECT_EQ(SetActiveCtrl(g_hmainPanel, PANEL_CANCEL_UPGRADE), UIE_BAD_VALUE);
+    EXPECT_EQ(SetActiveCtrl(g_hmainPanel, 999), UIE_BAD_CONTROL);
+    EXPECT_EQ(SetActiveCtrl(g_hmainPanel, PANEL_DAC_CHANNEL), 0);
+    EXPECT_EQ(GetActiveCtrl(g_hmainPanel), PANEL_DAC_CHANNEL)
+        << "a spin box, through its line edit";
+    EXPECT_EQ(GetActiveCtrl(-1), UIE_BAD_PANEL);
+
+    EXPECT_EQ(SetPanelSize(g_hmainPanel, 700, 900), 0);
+    EXPECT_EQ(tarvik::rt::PanelWidget(g_hmainPanel)->window()->size(), QSize(900, 700));
+    EXPECT_EQ(SetPanelSize(-1, 700, 900), UIE_BAD_PANEL);
 }
 
 TEST_F(RuntimeControlsTest, TextBoxReplacesInsertsAndCopiesLines) {
