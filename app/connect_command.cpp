@@ -12,6 +12,7 @@
 #include "panel/serial_monitor.h"
 #include "registers/address_map.h"
 #include "registers/register_access.h"
+#include "runtime/cvirte.h"
 #include "runtime/userint.h"
 
 int Connect(void) {
@@ -43,6 +44,26 @@ int Connect(void) {
         if (g_iConnection_status == 1) Connect();
     }
     return 1;
+}
+
+int ConnectAtStartUp(int port) {
+    if (port != 0) {
+        double lowest = 0, highest = 0;
+        GetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_MIN_VALUE, &lowest);
+        GetCtrlAttribute(g_hmainPanel, PANEL_COM_PORT, ATTR_MAX_VALUE, &highest);
+        if (port < lowest || port > highest) {
+            std::snprintf(disp_str, sizeof disp_str,
+                          "ERROR: --connect %d: the COM port box takes %d to %d; not connected",
+                          port, static_cast<int>(lowest), static_cast<int>(highest));
+            LogError(disp_str);
+            return 0;
+        }
+        SetCtrlVal(g_hmainPanel, PANEL_COM_PORT, port);
+        ShowComPortDevice();
+    }
+    // The window is drawn before the speed test holds the line.
+    ProcessSystemEvents();
+    return Connect();
 }
 
 int Connect_CB(int, int, int event, void*, int, int) {

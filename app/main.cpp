@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "app/callback_table.h"
+#include "app/connect_command.h"
 #include "app/panel_contract.h"
 #include "app/port_choice.h"
 #include "app/shell.h"
@@ -60,6 +61,7 @@ int main(int, char* argv[]) {
     init();
     CreateGUI();
     RestoreComPortChoice();
+    if (int port = 0; GetStartupConnect(&port)) ConnectAtStartUp(port);
     if (const char* snapshot = std::getenv("TARVIK_SNAPSHOT"); snapshot && *snapshot) {
         SaveSnapshot(snapshot);
     } else {

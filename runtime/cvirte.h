@@ -2,17 +2,25 @@
 // Life of the run-time engine, its event loop and its clock.
 // Everything here runs on the one user-interface thread.
 
-// Reads the program's own options, before InitCVIRTE: --port N=DEVICE (also
-// --port=N=DEVICE; repeatable, the last one for N holds) maps COM port N to
-// DEVICE for this run; --help and --version print to stdout. Needs no display.
-// Returns 1 when the program goes on; 0 when it should end with *exitStatus:
-// 0 after --help or --version, 2 after a bad option (its reason and a hint on
-// stderr; no port is mapped then).
+// Reads the command line, before InitCVIRTE (with QCommandLineParser; needs no display).
+// The program's own options: --port N=DEVICE (also --port=N=DEVICE; repeatable, the last one
+// for N holds) maps COM port N to DEVICE for this run; --connect [N] (also --connect=N) asks
+// for Connect at start-up (see GetStartupConnect); --help and --version print to stdout.
+// Qt's standard options (-platform NAME, -style NAME, -stylesheet FILE, -reverse, -display
+// and the others QApplication reads) are accepted and left in argv for InitCVIRTE, which
+// gives them to Qt. Returns 1 when the program goes on; 0 when it should end with
+// *exitStatus: 0 after --help or --version, 2 after a bad option or argument (its reason and
+// a hint on stderr; no port is mapped then).
 int ParseCommandLine(char* argv[], int* exitStatus);
 
+// After ParseCommandLine: 1 when it found --connect, with *port (when given) the COM number
+// named, or 0 for "the number the COM port box starts with"; else 0.
+int GetStartupConnect(int* port);
+
 // Starts the engine (the application object, the clock). argv must be the
-// program's NULL-terminated argument vector. Returns 1 on success, 0 when the
-// engine cannot start (for example no display); then nothing else may be called.
+// program's NULL-terminated argument vector; Qt takes its own options out of it. Returns 1
+// on success, 0 when the engine cannot start (no display: neither DISPLAY, WAYLAND_DISPLAY,
+// QT_QPA_PLATFORM nor -platform or -display given); then nothing else may be called.
 // Calling it again while started returns 1 and changes nothing.
 int InitCVIRTE(void* hInstance, char* argv[], void* reserved);
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "runtime/cvirte.h"
@@ -32,12 +34,29 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::fprintf(stderr, "Tarvikdebug: %s\n", qPrintable(message));
 }
 
-bool displayAvailable() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform) return true;
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
+// The value Qt takes for -NAME or --NAME (the next word; the last one given), or null.
+const char* qtArgument(char* argv[], const char* name) {
+    const std::string single = std::string("-") + name;
+    const std::string twice = "-" + single;
+    const char* value = nullptr;
+    for (int i = 1; argv && argv[i] && argv[i + 1]; ++i)
+        if (argv[i] == single || argv[i] == twice) value = argv[++i];
+    return value;
+}
+
+bool isSet(const char* value) {
+    return value && *value;
+}
+
+// Whether Qt will find a display: a platform given (-platform, else QT_QPA_PLATFORM) is
+// trusted, except X11's, which needs an X server named (DISPLAY or -display); without a
+// platform, Qt picks X11 or Wayland by DISPLAY and WAYLAND_DISPLAY.
+bool displayAvailable(char* argv[]) {
+    const char* platform = qtArgument(argv, "platform");
+    if (!isSet(platform)) platform = std::getenv("QT_QPA_PLATFORM");
+    const bool x11 = isSet(std::getenv("DISPLAY")) || isSet(qtArgument(argv, "display"));
+    if (isSet(platform)) return std::string_view(platform).substr(0, 3) != "xcb" || x11;
+    return x11 || isSet(std::getenv("WAYLAND_DISPLAY"));
 }
 
 }  // namespace
@@ -58,9 +77,10 @@ int InitCVIRTE(void*, char* argv[], void*) {
     if (!std::getenv("TARVIK_QT_MESSAGES")) qInstallMessageHandler(quietQtMessages);
     if (!QApplication::instance()) {
         // Qt aborts the process when it finds no display; say why and fail instead.
-        if (!displayAvailable()) {
+        if (!displayAvailable(argv)) {
             std::fprintf(stderr,
-                         "Tarvikdebug: no display (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n");
+                         "Tarvikdebug: no display (set DISPLAY, or run with -platform "
+                         "offscreen)\n");
             return 0;
         }
         static char fallbackName[] = "tarvikdebug";

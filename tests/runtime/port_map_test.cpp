@@ -153,6 +153,38 @@ TEST_F(PortMapTest, BadOptionsEndTheProgramWithStatus2AndMapNothing) {
     EXPECT_EQ(mappingOf(kPort).path, "/dev/ttyUSB1") << "the last one for a port holds";
 }
 
+TEST_F(PortMapTest, QtOptionsAreLeftToQtAndOursKeepTheirMeaning) {
+    int status = -1;
+    ASSERT_EQ(parse({"-platform", "offscreen", "-style", "Fusion", "-stylesheet", "/tmp/x.qss",
+                     "-reverse", "--qwindowtitle", "Bench", "-style=Fusion", "-display", ":1",
+                     "-session", "s1", "--port", "12=/dev/ttyACM0"},
+                    &status),
+              1);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(mappingOf(kPort).path, "/dev/ttyACM0");
+    // A Qt option's value is its own, whatever it looks like.
+    tarvik::rt::ForgetChosenComPortDevices();
+    ASSERT_EQ(parse({"-qwindowtitle", "--port", "-platform", "offscreen"}, &status), 1);
+    EXPECT_EQ(mappingOf(kPort).source, COM_MAP_DEFAULT);
+}
+
+TEST_F(PortMapTest, QtOptionsGivenWronglyEndTheProgramWithStatus2) {
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"-platform"},            // no value
+             {"-platform=offscreen"},  // Qt reads -platform's value as the next word
+             {"-reverse=1"},           // no value wanted
+             {"--connect", "x"},       // no COM number
+             {"--connect", "0"},
+             {"--connect=1000"},
+             {"--port", "12=/dev/ttyUSB0", "stray"}}) {
+        int status = -1;
+        EXPECT_EQ(parse(words, &status), 0) << words.back();
+        EXPECT_EQ(status, 2) << words.back();
+        EXPECT_EQ(mappingOf(kPort).source, COM_MAP_DEFAULT) << words.back();
+        EXPECT_EQ(GetStartupConnect(nullptr), 0) << words.back();
+    }
+}
+
 // --help and --version must work where there is no display, as on a server.
 TEST(ConsoleOptions, HelpAndVersionPrintAndExitWithoutADisplay) {
     const std::string console = TARVIK_CONSOLE_PATH;
@@ -172,8 +204,21 @@ TEST(ConsoleOptions, HelpAndVersionPrintAndExitWithoutADisplay) {
     EXPECT_EQ(run("--help", &out), 0);
     EXPECT_NE(out.find("--port N=DEVICE"), std::string::npos) << out;
     EXPECT_NE(out.find("TARVIK_COM<N>"), std::string::npos) << out;
+    EXPECT_NE(out.find("--connect [N]"), std::string::npos) << out;
+    EXPECT_NE(out.find("-platform offscreen"), std::string::npos) << out;
     EXPECT_EQ(run("--port 1", &out), 2);
     EXPECT_NE(out.find("--port wants N=DEVICE"), std::string::npos) << out;
+    EXPECT_NE(out.find("Try 'tarvikdebug --help'."), std::string::npos) << out;
+    EXPECT_EQ(run("-platform=offscreen", &out), 2);
+    EXPECT_NE(out.find("-platform offscreen"), std::string::npos) << out;
+    EXPECT_EQ(run("--colour", &out), 2);
+    EXPECT_NE(out.find("unknown option '--colour'"), std::string::npos) << out;
+    // Qt's options do not stop --help or --version from working without a display.
+    EXPECT_EQ(run("-platform xcb -style Fusion --version", &out), 0);
+    EXPECT_EQ(out, std::string("tarvikdebug ") + TARVIK_VERSION + "\n");
+    // Without a display and without -platform, the console says so instead of aborting.
+    EXPECT_EQ(run("--connect", &out), 255);
+    EXPECT_NE(out.find("no display"), std::string::npos) << out;
 }
 
 class SerialDeviceListTest : public ::testing::Test {
