@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 bad=0
 while IFS= read -r file; do
     if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then

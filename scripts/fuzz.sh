@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 targets=(hex_record_fuzz panel_numbers_fuzz board_frame_fuzz response_fuzz)
 
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTARVIK_FUZZ=ON -DBUILD_TESTING=OFF \
     -DTARVIK_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
