@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QSettings>
+#include <QString>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -130,6 +132,43 @@ TEST_F(PortMapTest, SettingsRoundTripAndMissingKeys) {
     EXPECT_STREQ(value, "/home/b") << "cut to the buffer, NUL-terminated";
     EXPECT_EQ(SaveSetting("", "x"), -1);
     EXPECT_EQ(LoadSetting(nullptr, value, sizeof value), 0);
+}
+
+// The settings file is read and written without Qt, yet consoles before wrote it with
+// QSettings, and both must read what the other wrote, whatever a path holds.
+TEST_F(PortMapTest, SettingsWrittenByQSettingsAreReadAsItReadsThemAndTheOtherWayRound) {
+    const std::string values[] = {
+        "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0",
+        "/home/bench/hex files",
+        " leading and trailing blanks ",
+        "a,comma;and a semicolon",
+        "quote \" and backslash \\ and = sign",
+        "@starts with an at sign",
+        "Äußere Prüfplätze/µC #3",
+        std::string("tab\tnew line\ncontrol \x01"
+                    "1 end"),
+        "",
+    };
+    const QString file = QString::fromStdString(SettingsFilePath());
+    for (const std::string& value : values) {
+        SCOPED_TRACE(value);
+        {
+            QSettings settings(file, QSettings::IniFormat);
+            settings.setValue("firmware/lastFolder", QString::fromStdString(value));
+            settings.setValue("lastPortWithoutGroup", 3);
+        }
+        char read[256] = "x";
+        EXPECT_EQ(LoadSetting("firmware/lastFolder", read, sizeof read), 1);
+        EXPECT_EQ(read, value);
+        EXPECT_EQ(LoadSetting("lastPortWithoutGroup", read, sizeof read), 1);
+        EXPECT_STREQ(read, "3");
+
+        ASSERT_EQ(SaveSetting("ports/COM2", value.c_str()), 0);
+        QSettings settings(file, QSettings::IniFormat);
+        EXPECT_EQ(settings.value("ports/COM2").toString().toStdString(), value);
+        EXPECT_EQ(settings.value("firmware/lastFolder").toString().toStdString(), value)
+            << "the other keys are kept";
+    }
 }
 
 TEST_F(PortMapTest, BadOptionsEndTheProgramWithStatus2AndMapNothing) {
