@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "app/port_choice.h"
-#include "link/connection.h"
+#include "link/connection_panel.h"
 #include "link/serial_link.h"
 #include "link/transaction.h"
-#include "measure/measurements.h"
+#include "measure/measurements_panel.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"

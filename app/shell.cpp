@@ -2,10 +2,13 @@
 
 #include <cstdio>
 
+#include "firmware/upgrade_panel.h"
 #include "firmware/upgrade_session.h"
+#include "link/connection_panel.h"
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
+#include "panel/serial_monitor_panel.h"
 #include "runtime/cvirte.h"
 #include "runtime/userint.h"
 #include "tarvik_version.h"
@@ -80,6 +83,10 @@ void SetUpKeys(void) {
 }  // namespace
 
 void init(void) {
+    // The routines' cores report to views; on the console those are the panel's.
+    InstallSerialMonitor();
+    InstallLinkPanel();
+    InstallUpgradePanel();
     InitLinkState();
     g_iSerial_comm_cnt = 0;
 }

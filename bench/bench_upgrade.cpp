@@ -7,6 +7,7 @@
 #include "boardsim/board.h"
 #include "firmware/bootloader_bytes.h"
 #include "firmware/firmware_upgrade.h"
+#include "firmware/upgrade_panel.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"

@@ -17,6 +17,7 @@
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"
+#include "panel/serial_monitor_panel.h"
 #include "registers/register_access.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"

@@ -1,14 +1,11 @@
 #pragma once
-// Two-point calibration of the 16 ADC inputs. A point of a channel is
-// captured when its voltage box is dimmed (which also locks the typed
-// voltage); a reset undims every box. Every command acts on the commit event
-// only, works on the main panel and returns 0; all but the reset first check
-// the connection (popup "Connection warning" / "Not connected" and nothing
-// else when not connected).
+// Two-point calibration of the 16 ADC inputs: the cores, for the panel
+// (adc_calibration_panel.h) and the command line alike.
 
 #include "calibration/calibration_result.h"
+#include "calibration/coefficient_transfer.h"
 #include "calibration/failed_channels.h"
-#include "panel/panel.h"
+#include "panel/channels.h"
 #include "registers/register_result.h"
 
 // Raw counts captured for point 1 and point 2, index = channel index 0 .. 15.
@@ -19,7 +16,12 @@ extern int g_iAdcCounts2[CHANNEL_COUNT];
 extern float g_fAdcCoefGain[CHANNEL_COUNT];
 extern float g_fAdcCoefOffset[CHANNEL_COUNT];
 
-// The commands' cores, for the panel and the command line alike.
+// The two points of a channel.
+enum { ADC_POINT_1 = 1, ADC_POINT_2 = 2 };
+// What a channel without two distinct counts gets, so that the board never divides or
+// multiplies by garbage.
+inline constexpr float ADC_DEFAULT_GAIN = 0.001f;
+inline constexpr float ADC_DEFAULT_OFFSET = 0.0f;
 
 // Reads the raw count of channel index n (0 .. 15). Returns success with
 // *count set, or the read's failure (the transaction's lines logged).
@@ -54,48 +56,5 @@ CalibrationResult CalculateAdcCoefficients(int first, int count, const int count
                                            const int counts2[], const float volts1[],
                                            const float volts2[], FailedChannels failed);
 
-// Capture one point of channel index n from PANEL_ADC_CHANNEL: reads the
-// count (popup "Error message" / "Failed to get Adc counts" and no change on
-// failure), then takes point 1 if its box is not dimmed, else point 2 if its
-// box is not dimmed, else discards the count silently. Point 1 stays on the
-// channel; point 2 moves the selector on to n + 1, except after the last
-// channel, where it stays on 15 (there is no next channel, and the selector
-// must never name one that does not exist). A selector outside 0 .. 15 does nothing.
-// Every point taken, here and by ReadAll_Adc_cb, logs "ADC Ch<n> point <p>:
-// count <c> at <v> V" with the voltage its box holds, and a warning when its
-// count equals the channel's other point, once that has been taken this run.
-int Get_AdcCounts_cb(int panel, int control, int event, void* callbackData, int eventData1,
-                     int eventData2);
-
-// Capture one point of all 16 channels in order. Channel 0's boxes decide
-// for every channel: point 1 if its box 1 is not dimmed, else point 2 if its
-// box 2 is not dimmed, else popup "Warning message" / "First reset all
-// channels" after channel 0's read. A failed read shows "Failed to get Adc
-// counts" and stops; the channels before it keep their new points. The
-// selector is not changed.
-int ReadAll_Adc_cb(int panel, int control, int event, void* callbackData, int eventData1,
-                   int eventData2);
-
-// Calculate all 16 channels from the captured counts and the voltages now in
-// the boxes. When some channels' two counts are equal (never captured, say),
-// first asks (popup "Warning message", default No) whether to write the
-// default values (gain 0.001, offset 0) to them; No keeps the board's own
-// coefficients for them. Then CalculateAdcCoefficients.
-int Calculate_Adc_coeficients_cb(int panel, int control, int event, void* callbackData,
-                                 int eventData1, int eventData2);
-
-// Undims all 32 voltage boxes. No connection check, no board access; counts
-// and coefficients are kept.
-int Reset_AdcChannel_cb(int panel, int control, int event, void* callbackData, int eventData1,
-                        int eventData2);
-
-// Sends nothing (the board has no command to keep its coefficients); when
-// connected, logs one line saying so and whether this session's last
-// calculation wrote the coefficients to the board.
-int Save_AdcCoeficients_cb(int panel, int control, int event, void* callbackData, int eventData1,
-                           int eventData2);
-
-// Reads the 16 gains and offsets back from the board and logs them with seven
-// significant digits under "ADC coeficients"; nothing is shown when a read fails.
-int Display_AdcCoef_cb(int panel, int control, int event, void* callbackData, int eventData1,
-                       int eventData2);
+// What the last calculation of this run did to the board's coefficients.
+const CoefficientWrite& LastAdcCoefficientWrite(void);

@@ -1,6 +1,6 @@
 #include "calibration/channel_select.h"
 
-#include "panel/panel.h"
+#include "panel/channels.h"
 
 enum { ALL_CHANNELS = 0 };
 

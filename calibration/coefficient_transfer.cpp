@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "panel/panel.h"
+#include "panel/channels.h"
 #include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 

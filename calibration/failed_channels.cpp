@@ -1,7 +1,7 @@
 #include "calibration/failed_channels.h"
 
 #include "calibration/coefficient_transfer.h"
-#include "panel/panel.h"
+#include "panel/channels.h"
 #include "panel/serial_monitor.h"
 
 std::string ChannelListText(ChannelMask channels) {

@@ -12,7 +12,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/session.h"
-#include "panel/panel.h"
+#include "panel/channels.h"
 
 namespace cli {
 namespace {

@@ -40,7 +40,6 @@ int main(int, char* argv[]) {
     // The routines report failures in their own lines; the engine's lines would repeat them.
     DisableBreakOnLibraryErrors();
     cli::StartLogging(options.verbose);
-    cli::AnswerPopups();
     InitLinkState();
     // A port failure's fix names this program's way of pointing a port at a device.
     SetPortPointing({"--device", "--device /dev/ttyUSB0", nullptr});

@@ -2,10 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <optional>
 
 #include "panel/serial_monitor.h"
-#include "runtime/popup_handler.h"
 
 namespace cli {
 namespace {
@@ -45,18 +43,6 @@ std::size_t utf8Sequence(const std::string& text, std::size_t at) {
     return length;
 }
 
-class StderrPopups : public tarvik::rt::PopupHandler {
-  public:
-    void messagePopup(const std::string& title, const std::string& message) override {
-        std::fprintf(stderr, "%s: %s: %s\n", kProgram, title.c_str(), message.c_str());
-    }
-    std::optional<std::string> fileSelectPopup(const std::string&, const std::string&,
-                                               const std::string&) override {
-        return std::nullopt;
-    }
-};
-StderrPopups g_popups;
-
 }  // namespace
 
 void StartLogging(bool verbose) {
@@ -66,10 +52,6 @@ void StartLogging(bool verbose) {
 
 void Complain(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
-}
-
-void AnswerPopups() {
-    tarvik::rt::SetPopupHandler(&g_popups);
 }
 
 std::string JsonString(const std::string& text) {

@@ -16,12 +16,6 @@ void StartLogging(bool verbose);
 // Writes "tarvikctl: <text>" on standard error.
 void Complain(const std::string& text);
 
-// Answers any popup for a run without a window (the cores show none; this is
-// the engine's safety net): a message becomes a "tarvikctl: <title>:
-// <message>" line on standard error; a question is answered No, its
-// default; a file dialog is cancelled. Installed until the program ends.
-void AnswerPopups();
-
 // A JSON text for a string (bytes that are not UTF-8 become U+FFFD), a number with 7 significant
 // digits (null when not finite) or an integer.
 std::string JsonString(const std::string& text);

@@ -5,7 +5,7 @@
 #include "link/deadline.h"
 #include "link/serial_link.h"
 #include "panel/serial_monitor.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/rs232.h"
 
 namespace {

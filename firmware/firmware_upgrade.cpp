@@ -1,7 +1,6 @@
 #include "firmware/firmware_upgrade.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -11,20 +10,14 @@
 #include "firmware/upgrade_session.h"
 #include "link/serial_link.h"
 #include "link/transaction.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
 #include "panel/serial_monitor.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/input_file.h"
 #include "runtime/rs232.h"
-#include "runtime/settings.h"
-#include "runtime/userint.h"
 
 namespace {
 
-constexpr int kPathSize = 300;
 constexpr int kReasonSize = 128;
-constexpr const char* kLastFolderKey = "firmware/lastFolder";
 constexpr const char* kOpenFileError = "PICFirmwareUpgrade: open file error";
 
 struct FileCloser {
@@ -65,15 +58,6 @@ UpgradeOutcome contentsRefused(HexReadResult result, const HexImage& image) {
 UpgradeOutcome nothingSent(UpgradeOutcome outcome) {
     LogWarning("Firmware upgrade: nothing sent");
     return outcome;
-}
-
-// A file without an end-of-file record is most often one cut short, and flashing part of a
-// firmware leaves a board that only its bootloader can bring back. Returns 1 to send it.
-int incompleteFileConfirmed() {
-    return ConfirmPopup("Warning message",
-                        "PICFirmwareUpgrade: the file has no end-of-file record, so it may have "
-                        "been cut short, and the board would be left with part of a firmware.\n"
-                        "Send it anyway?");
 }
 
 // The part of the upgrade that holds the link: port, presence test, transfer, closing line.
@@ -135,27 +119,4 @@ UpgradeOutcome UpgradeFirmwareFile(const char* path, int port, int (*sendIncompl
             "again.";
     }
     return outcome;
-}
-
-int Upgrade_firmware_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
-
-    char path[kPathSize] = "";
-    char lastFolder[kPathSize] = "";
-    LoadSetting(kLastFolderKey, lastFolder, sizeof lastFolder);
-    if (FileSelectPopup(lastFolder, "*.hex", "*.hex;", "Load HEX file", VAL_OK_BUTTON, 0, 0, 1, 0,
-                        path) < 1) {
-        LogToWindow("Firmware upgrade: no file chosen");
-        MessagePopup("Error", "PICFirmwareUpgrade: no file selected!");
-        return -1;
-    }
-    // Remembering is a convenience: a settings file that cannot be written
-    // must not stop the upgrade.
-    SaveSetting(kLastFolderKey, std::filesystem::path(path).parent_path().c_str());
-    int port = 0;
-    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
-    const UpgradeOutcome outcome = UpgradeFirmwareFile(path, port, incompleteFileConfirmed);
-    if (outcome.popupTitle) MessagePopup(outcome.popupTitle, outcome.popupText.c_str());
-    return outcome.error == UpgradeError::FileRefused || outcome.error == UpgradeError::Busy ? -1
-                                                                                             : 0;
 }

@@ -4,11 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
+#include "firmware/upgrade_view.h"
 #include "panel/serial_monitor.h"
-#include "runtime/cvirte.h"
-#include "runtime/userint.h"
+#include "runtime/clock.h"
 
 namespace {
 
@@ -30,7 +28,7 @@ UpgradeProgressSink g_progressSink = nullptr;
 bool progressLineInPlace() {
     char shown[kProgressTextSize];
     return g_progress.line >= 0 && g_progress.line < g_iSerial_comm_cnt &&
-           GetTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_progress.line, shown) == 0 &&
+           GetMonitorLine(g_progress.line, shown, sizeof shown) == 0 &&
            std::strcmp(shown, g_progress.text) == 0;
 }
 
@@ -38,7 +36,7 @@ void showProgressLine(int nextLine) {
     const bool inPlace = progressLineInPlace();
     std::snprintf(g_progress.text, sizeof g_progress.text, kProgressFormat, nextLine);
     if (inPlace) {
-        ReplaceTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, g_progress.line, g_progress.text);
+        ReplaceMonitorLine(g_progress.line, g_progress.text);
         return;
     }
     LogToWindow(g_progress.text);
@@ -50,8 +48,6 @@ void showProgressLine(int nextLine) {
 void StartUpgradeProgress(int records) {
     g_progress = UpgradeProgress{};
     g_progress.records = records;
-    // An empty range would turn the bar into a busy indicator.
-    SetCtrlAttribute(g_hmainPanel, PANEL_UPGRADE_PROGRESS, ATTR_MAX_VALUE, std::max(records, 1));
     ShowUpgradeProgress();
     showProgressLine(1);
     g_progress.lastEvents = Timer();
@@ -71,10 +67,11 @@ void KeepUpgradeResponsive(void) {
 }
 
 void ShowUpgradeProgress(void) {
-    if (g_progressSink)
+    if (g_progressSink) {
         g_progressSink(g_progress.sent, g_progress.records);
-    else
-        SetCtrlVal(g_hmainPanel, PANEL_UPGRADE_PROGRESS, g_progress.sent);
+    } else if (const UpgradeView* view = CurrentUpgradeView(); view && view->progress) {
+        view->progress(g_progress.sent, g_progress.records);
+    }
 }
 
 int UpgradeRecordsSent(void) {

@@ -34,6 +34,7 @@ int UpgradeRecordsSent(void);
 
 // Where the progress goes in a program without the panel (the command line
 // companion): the sink gets the acknowledged and the total records whenever
-// the bar would be updated. Null, the default, updates PANEL_UPGRADE_PROGRESS.
+// the bar would be updated. Null, the default, tells the upgrade's view
+// (upgrade_view.h; the console's progress bar).
 using UpgradeProgressSink = void (*)(int sent, int records);
 void SetUpgradeProgressSink(UpgradeProgressSink sink);

@@ -1,8 +1,6 @@
 #include "firmware/upgrade_session.h"
 
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
-#include "runtime/userint.h"
+#include "firmware/upgrade_view.h"
 
 namespace {
 
@@ -11,28 +9,22 @@ struct UpgradeSession {
     bool cancelRequested = false;
 };
 UpgradeSession g_session;
+const UpgradeView* g_view = nullptr;
 
-// The button about to be dimmed hands the keyboard focus, when it has it, to the one
-// about to be usable: "Upgrade firmware..." to Cancel, and back when the upgrade ends.
-// (Left to itself, the focus would move on to the next control in the tab order.)
-void dimUpgradeButtons(bool upgrading) {
-    const int dimmed = upgrading ? PANEL_UPGRADE_FIRMWARE : PANEL_CANCEL_UPGRADE;
-    const int usable = upgrading ? PANEL_CANCEL_UPGRADE : PANEL_UPGRADE_FIRMWARE;
-    SetCtrlAttribute(g_hmainPanel, usable, ATTR_DIMMED, 0);
-    if (GetActiveCtrl(g_hmainPanel) == dimmed) SetActiveCtrl(g_hmainPanel, usable);
-    SetCtrlAttribute(g_hmainPanel, dimmed, ATTR_DIMMED, 1);
+void showSession(bool running) {
+    if (g_view && g_view->session) g_view->session(running ? 1 : 0);
 }
 
 }  // namespace
 
 void BeginUpgradeSession(void) {
     g_session = UpgradeSession{true, false};
-    dimUpgradeButtons(true);
+    showSession(true);
 }
 
 void EndUpgradeSession(void) {
     g_session = UpgradeSession{};
-    dimUpgradeButtons(false);
+    showSession(false);
 }
 
 void CancelFirmwareUpgrade(void) {
@@ -43,7 +35,10 @@ int UpgradeCancelRequested(void) {
     return g_session.cancelRequested ? 1 : 0;
 }
 
-int Cancel_upgrade_cb(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) CancelFirmwareUpgrade();
-    return 0;
+void SetUpgradeView(const UpgradeView* view) {
+    g_view = view;
+}
+
+const UpgradeView* CurrentUpgradeView(void) {
+    return g_view;
 }

@@ -2,18 +2,10 @@
 
 #include <cstdio>
 
+#include "link/link_view.h"
 #include "link/serial_link.h"
 #include "link/speed_test.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
 #include "panel/serial_monitor.h"
-#include "runtime/userint.h"
-
-int OpenLink(void) {
-    int port = 0;
-    GetCtrlVal(g_hmainPanel, PANEL_COM_PORT, &port);
-    return OpenLinkOn(port, 1).ok() ? 1 : 0;
-}
 
 LinkResult OpenLinkOn(int port, int speedTest) {
     const LinkResult opened = OpenLinkPort(port);
@@ -22,16 +14,9 @@ LinkResult OpenLinkOn(int port, int speedTest) {
     LogToWindow(disp_str);
     MarkLinkConnected();
     if (speedTest) RunSpeedTest();
-    SetWaitCursor(0);
+    if (const LinkView* view = CurrentLinkView(); view && view->up) view->up();
     // The events the speed test processed may have taken the link down: the
     // device vanished, or the operator pressed Disconnect.
     if (g_iConnection_status == 1) return {};
     return LinkResult::Failure(LinkError::NotConnected, "the link went down during the speed test");
-}
-
-int Timer_CB(int, int, int event, void*, int, int) {
-    if (event != EVENT_TIMER_TICK) return 0;
-    g_iTimer_cnt++;
-    ServiceLinkPort();
-    return 0;
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <csignal>
 
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 
 namespace {
 volatile std::sig_atomic_t g_interrupted = 0;

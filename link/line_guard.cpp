@@ -7,7 +7,7 @@
 #include "link/frame.h"
 #include "link/testing.h"
 #include "panel/serial_monitor.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/rs232.h"
 
 namespace {

@@ -5,11 +5,9 @@
 #include <string>
 
 #include "link/line_guard.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
+#include "link/link_view.h"
 #include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
-#include "runtime/userint.h"
 
 int g_iConnection_status;
 int g_iCom_port_num;
@@ -210,7 +208,7 @@ void DisconnectLink(void) {
     givePortUp();
     std::snprintf(disp_str, sizeof disp_str, "Disconnected from COM%d", g_iCom_port_num);
     LogToWindow(disp_str);
-    SetCtrlAttribute(g_hmainPanel, PANEL_CONNECT, ATTR_LABEL_TEXT, "Connect");
+    if (const LinkView* view = CurrentLinkView(); view && view->down) view->down();
 }
 
 int LinkDeviceLost(std::string* why) {

@@ -65,7 +65,8 @@ LinkResult OpenPortForUpgrade(int port);
 void EndUpgradePortUse(void);
 
 // Takes the link down: marks it not connected, gives the port up, logs
-// "Disconnected from COM<n>" and labels PANEL_CONNECT "Connect". Giving up
+// "Disconnected from COM<n>" and tells the link's view (link_view.h; the console labels
+// PANEL_CONNECT "Connect"). Giving up
 // closes the port at once, unless a late answer may still come after a
 // failed receive (line_guard.h): then the port stays open and locked, so that
 // no other program can take that answer for its own, until its line has been

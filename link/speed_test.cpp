@@ -1,12 +1,10 @@
 #include "link/speed_test.h"
 
+#include "link/link_view.h"
 #include "link/serial_link.h"
 #include "link/tick_clock.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/rs232.h"
-#include "runtime/userint.h"
 
 namespace {
 constexpr double kTimerIntervalSeconds = 0.25;
@@ -22,8 +20,7 @@ double SpeedTestWindowSeconds(void) {
 int RunSpeedTest(void) {
     int divider = 0, polls = 0;
     g_iTimer_cnt = 0;
-    SetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, kTimerIntervalSeconds);
-    ResetTimer(g_hmainPanel, PANEL_TIMER);
+    RestartLinkTimer(kTimerIntervalSeconds);
     const double start = Timer();
     const TickWait window = StartTickWait();
     while (g_iTimer_cnt < kWindowTicks) {

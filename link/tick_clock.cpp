@@ -1,24 +1,18 @@
 #include "link/tick_clock.h"
 
+#include "link/link_view.h"
 #include "link/serial_link.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/rs232.h"
-#include "runtime/userint.h"
 
 namespace {
-constexpr double kFallbackIntervalSeconds = 0.25;
 // tcdrain would wait for the kernel's clock tick (milliseconds on a real UART) after each
 // byte; looking twice a character time keeps the line busy without spinning.
 constexpr double kDrainLookSeconds = LINK_CHARACTER_SECONDS / 2;
 }  // namespace
 
 TickWait StartTickWait(void) {
-    TickWait wait{Timer(), kFallbackIntervalSeconds};
-    double interval = 0;
-    if (GetCtrlAttribute(g_hmainPanel, PANEL_TIMER, ATTR_INTERVAL, &interval) == 0 && interval > 0)
-        wait.interval = interval;
+    TickWait wait{Timer(), LinkTimerInterval()};
     g_iTimer_cnt = 0;
     return wait;
 }

@@ -11,7 +11,7 @@
 #include "link/speed_test.h"
 #include "link/tick_clock.h"
 #include "panel/serial_monitor.h"
-#include "runtime/cvirte.h"
+#include "runtime/clock.h"
 #include "runtime/rs232.h"
 
 namespace {

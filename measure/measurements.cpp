@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
-#include "link/connection_check.h"
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
+#include "panel/channels.h"
 #include "panel/serial_monitor.h"
 #include "registers/address_map.h"
 #include "registers/block_access.h"
 #include "registers/register_access.h"
-#include "runtime/userint.h"
 
 const char TEMPERATURE_FORMAT[] = "Board temperature is %.2f";
 const char CURRENT_FORMAT[] = "Channel%i: %0.3fmA";
@@ -41,23 +38,4 @@ RegisterResult ReadChannelCurrents(float milliamps[]) {
         LogToWindow(disp_str);
     }
     return read;
-}
-
-int Temperature_meas_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
-    float temperature = 0;
-    if (ReadBoardTemperature(&temperature).ok()) {
-        std::sprintf(disp_str, "%.2f", static_cast<double>(temperature));
-        SetCtrlVal(g_hmainPanel, PANEL_TEMPERATURE, disp_str);
-    } else {
-        SetCtrlVal(g_hmainPanel, PANEL_TEMPERATURE, "Err");
-    }
-    return 0;
-}
-
-int ReadAll_current_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT || !ConnectedOrWarn()) return 0;
-    float l_fRcvValue[CHANNEL_COUNT];
-    ReadChannelCurrents(l_fRcvValue);
-    return 0;
 }

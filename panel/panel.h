@@ -2,7 +2,7 @@
 // The main panel as every layer names it: its handle, the channel count and
 // the ids of the calibration voltage boxes.
 
-enum { CHANNEL_COUNT = 16 };  // DAC outputs, ADC inputs and currents alike
+#include "panel/channels.h"
 
 // The main panel's handle, once loaded.
 extern int g_hmainPanel;

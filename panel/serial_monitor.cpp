@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#include "panel/Tarviktest.h"
-#include "panel/panel.h"
-#include "runtime/userint.h"
-
 static_assert(sizeof(unsigned int) == 4, "frame words are 32 bits");
 
 char disp_str[DISP_STR_SIZE];
@@ -13,6 +9,7 @@ int g_iSerial_comm_cnt;
 
 namespace {
 LogSink g_logSink = nullptr;
+const SerialMonitor* g_monitor = nullptr;
 constexpr int kPrefixLength = 4;
 constexpr int kIndentLength = 7;
 constexpr int kDigitsPerWord = 8;
@@ -21,6 +18,19 @@ constexpr int kLineBufferSize = 256;
 
 void SetLogSink(LogSink sink) {
     g_logSink = sink;
+}
+
+void SetSerialMonitor(const SerialMonitor* monitor) {
+    g_monitor = monitor;
+}
+
+int ReplaceMonitorLine(int index, const char* text) {
+    return g_monitor ? g_monitor->replace(index, text) : -1;
+}
+
+int GetMonitorLine(int index, char* text, int size) {
+    if (text && size > 0) text[0] = '\0';
+    return g_monitor ? g_monitor->read(index, text, size) : -1;
 }
 
 int LogToWindow(const char* text) {
@@ -36,15 +46,11 @@ int LogError(const char* text) {
 }
 
 int LogLine(LogLevel level, const char* text) {
-    if (g_logSink) {
+    if (g_logSink)
         g_logSink(level, text);
-        g_iSerial_comm_cnt++;
-        return 0;
-    }
-    InsertTextBoxLine(g_hmainPanel, PANEL_SERIAL_WINDOW, -1, text);
-    int newest = g_iSerial_comm_cnt;
+    else if (g_monitor)
+        g_monitor->append(text);
     g_iSerial_comm_cnt++;
-    SetCtrlAttribute(g_hmainPanel, PANEL_SERIAL_WINDOW, ATTR_FIRST_VISIBLE_LINE, newest);
     return 0;
 }
 
@@ -64,11 +70,4 @@ void DispMsg(const unsigned int* words, const char* prefix, int count) {
         position = line + kIndentLength;
     }
     static_assert(kIndentLength + kDigitsPerWord < kLineBufferSize);
-}
-
-int Clear_SerialWindow_cb(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
-    ResetTextBox(g_hmainPanel, PANEL_SERIAL_WINDOW, "");
-    g_iSerial_comm_cnt = 0;
-    return 0;
 }

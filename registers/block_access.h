@@ -4,6 +4,13 @@
 
 #include "registers/register_result.h"
 
+// Words each block command keeps, the panel's and the command line's alike. A write is
+// limited to its buffer; a read to what one frame carries (BLOCK_MAX_WORDS).
+enum {
+    BLOCK_READ_BUFFER_WORDS = 50,
+    BLOCK_WRITE_BUFFER_WORDS = 30,
+};
+
 // Reads count words (1..BLOCK_MAX_WORDS) from address into words. Returns
 // success; Busy; BadCount (words untouched); NotConnected; NotSent; NoAnswer;
 // WrongAnswer. On every failure after the count check the count words are zero.

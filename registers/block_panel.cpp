@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "link/connection_check.h"
+#include "link/connection_panel.h"
 #include "link/frame.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"
 #include "registers/block_access.h"
 #include "registers/panel_numbers.h"
-#include "registers/typed_numbers.h"
+#include "registers/typed_numbers_panel.h"
 #include "runtime/userint.h"
 
 namespace {

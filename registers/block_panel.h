@@ -7,12 +7,7 @@
 // g_hmainPanel. When not connected each shows the "Connection warning" popup,
 // sends nothing, changes no control and returns 0.
 
-// Words each command keeps. A write is limited to its buffer; a read to what
-// one frame carries (BLOCK_MAX_WORDS).
-enum {
-    BLOCK_READ_BUFFER_WORDS = 50,
-    BLOCK_WRITE_BUFFER_WORDS = 30,
-};
+#include "registers/block_access.h"  // BLOCK_READ_BUFFER_WORDS, BLOCK_WRITE_BUFFER_WORDS
 
 // "Read block": reads count words from the address and shows the last one in
 // PANEL_BLOCK_VALUE as "0x%.8X" or "%0.3f"; the others are dropped. A count

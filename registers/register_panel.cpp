@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "link/connection_check.h"
+#include "link/connection_panel.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
 #include "panel/serial_monitor.h"
 #include "registers/panel_numbers.h"
 #include "registers/register_access.h"
-#include "registers/typed_numbers.h"
+#include "registers/typed_numbers_panel.h"
 #include "runtime/userint.h"
 
 namespace {

@@ -1,6 +1,9 @@
 #pragma once
-// Life of the run-time engine, its event loop and its clock.
+// Life of the run-time engine and its event loop; the clock and the one call the board's
+// routines make into the event loop are runtime/clock.h's.
 // Everything here runs on the one user-interface thread.
+
+#include "runtime/clock.h"
 
 // Reads the command line, before InitCVIRTE (with QCommandLineParser; needs no display).
 // The program's own options: --port N=DEVICE (also --port=N=DEVICE; repeatable, the last one
@@ -17,8 +20,8 @@ int ParseCommandLine(char* argv[], int* exitStatus);
 // named, or 0 for "the number the COM port box starts with"; else 0.
 int GetStartupConnect(int* port);
 
-// Starts the engine (the application object, the clock). argv must be the
-// program's NULL-terminated argument vector; Qt takes its own options out of it. Returns 1
+// Starts the engine (the application object; ProcessSystemEvents dispatches its events). argv must
+// be the program's NULL-terminated argument vector; Qt takes its own options out of it. Returns 1
 // on success, 0 when the engine cannot start (no display: neither DISPLAY, WAYLAND_DISPLAY,
 // QT_QPA_PLATFORM nor -platform or -display given); then nothing else may be called.
 // Calling it again while started returns 1 and changes nothing.
@@ -35,13 +38,3 @@ int RunUserInterface(void);
 // Asks RunUserInterface to return `code` once the current callback has
 // returned. Returns 0.
 int QuitUserInterface(int code);
-
-// Dispatches the events pending now (timer ticks, clicks, repaints) and
-// returns; callbacks may run nested inside the caller. Returns 0.
-int ProcessSystemEvents(void);
-
-// Sleeps for `seconds` without dispatching any event.
-void Delay(double seconds);
-
-// Seconds since the engine started, from a monotonic clock.
-double Timer(void);

@@ -2,13 +2,11 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QWidget>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "runtime/cvirte.h"
 #include "runtime/panel_model.h"
@@ -21,7 +19,6 @@ namespace {
 struct Engine {
     int argc = 0;
     std::unique_ptr<QApplication> ownedApp;  // null when someone else made it (tests)
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     QEventLoop* loop = nullptr;
     bool quitRequested = false;
     int quitCode = 0;
@@ -91,11 +88,13 @@ int InitCVIRTE(void*, char* argv[], void*) {
     }
     QApplication::setQuitOnLastWindowClosed(false);
     g_engine = engine.release();
+    SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     return 1;
 }
 
 void CloseCVIRTE(void) {
     if (!g_engine) return;
+    SetEventPump(nullptr);
     RemoveAllPanels();
     CloseAllComPorts();
     delete g_engine;
@@ -120,21 +119,4 @@ int QuitUserInterface(int code) {
     g_engine->quitCode = code;
     if (g_engine->loop) g_engine->loop->exit(code);
     return 0;
-}
-
-int ProcessSystemEvents(void) {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return 0;
-}
-
-void Delay(double seconds) {
-    if (seconds > 0)
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(static_cast<long long>(seconds * 1e6)));
-}
-
-double Timer(void) {
-    static const auto processStart = std::chrono::steady_clock::now();
-    auto since = g_engine ? g_engine->start : processStart;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }

@@ -3,6 +3,7 @@
 
 #include "app/shell.h"
 #include "panel/Tarviktest.h"
+#include "panel/serial_monitor_panel.h"
 #include "runtime/userint.h"
 #include "tests/support/console_fixture.h"
 

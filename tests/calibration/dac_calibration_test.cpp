@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/shell.h"
+#include "calibration/dac_calibration_panel.h"
 #include "link/connection.h"
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"

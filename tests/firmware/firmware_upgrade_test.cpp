@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "firmware/upgrade_panel.h"
 #include "link/serial_link.h"
 #include "link/testing.h"
 #include "link/transaction.h"

@@ -16,6 +16,7 @@
 
 #include "app/shell.h"
 #include "link/connection.h"
+#include "link/connection_panel.h"
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/serial_monitor.h"

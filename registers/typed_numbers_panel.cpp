@@ -1,4 +1,4 @@
-#include "registers/typed_numbers.h"
+#include "registers/typed_numbers_panel.h"
 
 #include <cstdio>
 
