@@ -1,8 +1,10 @@
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/callback_table.h"
 #include "app/connect_command.h"
+#include "app/console_text.h"
 #include "app/panel_contract.h"
 #include "app/port_choice.h"
 #include "app/shell.h"
@@ -13,7 +15,6 @@
 
 namespace {
 
-constexpr const char* kPanelFile = "Tarviktest.uir";
 // Long enough for the window to be laid out and painted.
 constexpr double kSnapshotDelaySeconds = 1.5;
 constexpr double kEventSliceSeconds = 0.02;
@@ -40,10 +41,11 @@ void SaveSnapshot(const char* path) {
 
 int main(int, char* argv[]) {
     int exitStatus = 0;
-    if (!ParseCommandLine(argv, &exitStatus)) return exitStatus;
+    if (!ParseCommandLine(argv, ConsoleProgramText(), &exitStatus)) return exitStatus;
     if (InitCVIRTE(0, argv, 0) == 0) return -1;
     InstallCallbackTable();
-    g_hmainPanel = LoadPanel(0, kPanelFile, PANEL);
+    const std::string panelFile = ConsolePanelFile();
+    g_hmainPanel = LoadPanel(0, panelFile.c_str(), PANEL);
     // Without its panel the program has nothing to show: stop before any window opens.
     if (g_hmainPanel < 0) {
         std::fprintf(stderr, "Tarvikdebug: cannot load the panel: %s\n", GetUILErrorDetail());
@@ -53,7 +55,7 @@ int main(int, char* argv[]) {
     char why[256];
     if (!CheckMainPanel(g_hmainPanel, why, sizeof why)) {
         std::fprintf(stderr, "Tarvikdebug: the panel file %s does not fit this program: %s\n",
-                     kPanelFile, why);
+                     panelFile.c_str(), why);
         CloseCVIRTE();
         return -1;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/console_text.h"
 #include "firmware/upgrade_panel.h"
 #include "firmware/upgrade_session.h"
 #include "link/connection_panel.h"
@@ -102,6 +103,8 @@ void CreateGUI(void) {
                      g_iCidDac_volt2_box);
     NameChannelBoxes("ADC channel %d, voltage %d", g_iCidAdc_volt1_box, g_iCidAdc_volt2_box);
     SetUpKeys();
+    SetTextBoxSaveTitle(g_hmainPanel, PANEL_SERIAL_WINDOW, ConsoleLogTitle(),
+                        CONSOLE_LOG_FILE_STEM);
 }
 
 int Close_CB(int, int, int event, void*, int, int) {

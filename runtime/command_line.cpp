@@ -11,12 +11,11 @@
 #include "runtime/cvirte.h"
 #include "runtime/port_map.h"
 #include "runtime/rs232.h"
-#include "runtime/settings.h"
-#include "tarvik_version.h"
 
 namespace {
 
-constexpr const char* kProgram = "tarvikdebug";
+// The program, as the caller describes it.
+ProgramText g_program = {"", "", ""};
 constexpr int kUsageError = 2;
 constexpr const char* kPort = "port";
 constexpr const char* kConnect = "connect";
@@ -63,31 +62,8 @@ constexpr QtOption kQtOptions[] = {
     {"dograb", false, false},
 };
 
-void printHelp() {
-    std::printf(
-        "Usage: %s [--port N=DEVICE]... [--connect [N]] [Qt options]\n"
-        "Desktop console for the board on an RS-232 port: serial monitor, registers and\n"
-        "blocks, DAC and ADC calibration, temperature and currents, firmware upgrade.\n"
-        "\n"
-        "  --port N=DEVICE  COM port N is DEVICE for this run (repeatable),\n"
-        "                   for example --port 1=/dev/ttyUSB0\n"
-        "  --connect [N]    press Connect at start-up, on COM port N, or without N on\n"
-        "                   the port the COM port box starts with (the last connected)\n"
-        "  -h, --help       print this help and exit\n"
-        "  --version        print the version and exit\n"
-        "\n"
-        "COM port N is, first found: --port N=DEVICE, the environment variable\n"
-        "TARVIK_COM<N>, the device chosen for it in an earlier run (remembered in\n"
-        "%s), /dev/ttyS<N-1>.\n"
-        "\n"
-        "Qt's standard options go to Qt, for example -platform offscreen (no display\n"
-        "needed), -style Fusion, -stylesheet FILE, -reverse, -display :1 (X11);\n"
-        "man tarvikdebug lists them.\n",
-        kProgram, SettingsFilePath().c_str());
-}
-
 bool usageError(const std::string& why) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, why.c_str(), kProgram);
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", g_program.name, why.c_str(), g_program.name);
     return false;
 }
 
@@ -181,14 +157,15 @@ std::string typedAs(const QStringList& words, const QString& name) {
 
 }  // namespace
 
-int ParseCommandLine(char* argv[], int* exitStatus) {
+int ParseCommandLine(char* argv[], const ProgramText& program, int* exitStatus) {
+    g_program = program;
     int ignored = 0;
     int& status = exitStatus ? *exitStatus : ignored;
     status = 0;
     g_connectPort = kNoConnect;
     QStringList words;
     for (int i = 0; argv && argv[i]; ++i) words << QString::fromLocal8Bit(argv[i]);
-    if (words.isEmpty()) words << kProgram;
+    if (words.isEmpty()) words << g_program.name;
 
     QCommandLineParser parser;
     // "-platform" is one option, as Qt reads it, not -p -l -a ...
@@ -220,11 +197,11 @@ int ParseCommandLine(char* argv[], int* exitStatus) {
         return 0;
     }
     if (parser.isSet(kHelp)) {
-        printHelp();
+        std::fputs(g_program.help, stdout);
         return 0;
     }
     if (parser.isSet(kVersion)) {
-        std::printf("%s %s\n", kProgram, TARVIK_VERSION);
+        std::printf("%s %s\n", g_program.name, g_program.version);
         return 0;
     }
     bool ok = true;

@@ -585,6 +585,14 @@ int SetTextBoxSaveNote(int panel, int control, const char* note) {
     return 0;
 }
 
+int SetTextBoxSaveTitle(int panel, int control, const char* title, const char* fileStem) {
+    TextBoxWidget* box = textBox(panel, control);
+    if (!box) return UIE_BAD_CONTROL;
+    box->setSaveTitle(QString::fromUtf8(title ? title : ""),
+                      QString::fromUtf8(fileStem ? fileStem : ""));
+    return 0;
+}
+
 int SetPanelAttribute(int panel, int attribute, const char* value) {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_BAD_PANEL;

@@ -14,7 +14,13 @@
 // gives them to Qt. Returns 1 when the program goes on; 0 when it should end with
 // *exitStatus: 0 after --help or --version, 2 after a bad option or argument (its reason and
 // a hint on stderr; no port is mapped then).
-int ParseCommandLine(char* argv[], int* exitStatus);
+// program names the console in its messages and --version and gives its --help text.
+struct ProgramText {
+    const char* name;     // "tarvikdebug"
+    const char* version;  // printed after the name by --version
+    const char* help;     // printed as it stands by --help
+};
+int ParseCommandLine(char* argv[], const ProgramText& program, int* exitStatus);
 
 // After ParseCommandLine: 1 when it found --connect, with *port (when given) the COM number
 // named, or 0 for "the number the COM port box starts with"; else 0.
@@ -26,6 +32,10 @@ int GetStartupConnect(int* port);
 // QT_QPA_PLATFORM nor -platform or -display given); then nothing else may be called.
 // Calling it again while started returns 1 and changes nothing.
 int InitCVIRTE(void* hInstance, char* argv[], void* reserved);
+
+// Copies the folder the running program lies in into path (at most size bytes, NUL
+// included). Returns 0, or -1 when it is not known or does not fit (path then "").
+int GetProgramDir(char* path, int size);
 
 // Ends the engine: discards every panel still loaded and closes every serial
 // port. Safe to call when not started.

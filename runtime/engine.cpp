@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -118,5 +119,15 @@ int QuitUserInterface(int code) {
     g_engine->quitRequested = true;
     g_engine->quitCode = code;
     if (g_engine->loop) g_engine->loop->exit(code);
+    return 0;
+}
+
+int GetProgramDir(char* path, int size) {
+    if (!path || size <= 0) return -1;
+    path[0] = '\0';
+    if (!QCoreApplication::instance()) return -1;
+    const QByteArray folder = QCoreApplication::applicationDirPath().toUtf8();
+    if (folder.isEmpty() || folder.size() >= size) return -1;
+    std::memcpy(path, folder.constData(), static_cast<std::size_t>(folder.size()) + 1);
     return 0;
 }

@@ -97,17 +97,8 @@ QString resolvePath(const char* fileName) {
     QString name = QString::fromUtf8(fileName);
     if (QFileInfo::exists(name) || QDir::isAbsolutePath(name)) return name;
     // Like the original program, the panel file may sit next to the executable.
-    // An installed program keeps it in the data folder beside its bin/, found
-    // relative to the executable so that an unpacked tree works wherever it lies.
-    constexpr const char* kInstalledDataFolder = "../share/tarvikdebug/";
-    const QDir programFolder(QCoreApplication::applicationDirPath());
-    const QString candidates[] = {
-        programFolder.filePath(name),
-        QDir::cleanPath(programFolder.filePath(QString::fromUtf8(kInstalledDataFolder) + name)),
-    };
-    for (const QString& path : candidates)
-        if (QFileInfo::exists(path)) return path;
-    return name;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return QFileInfo::exists(beside) ? beside : name;
 }
 
 struct CallbackTable {

@@ -26,7 +26,6 @@
 #endif
 
 #include "runtime/text_box_accessible.h"
-#include "tarvik_version.h"
 
 namespace tarvik::rt {
 namespace {
@@ -35,10 +34,9 @@ constexpr int kMargin = 4;
 constexpr const char* kStampFormat = "hh:mm:ss.zzz";
 static_assert(std::char_traits<char>::length(kStampFormat) + 1 == TextBoxWidget::kStampChars,
               "a stamp and its space");
-constexpr const char* kProgramName = "Tarvikdebug";
 constexpr const char* kNoSaveNote = "not set";  // "..., port not set"
 constexpr const char* kSavedAtFormat = "yyyy-MM-dd HH:mm:ss";
-constexpr const char* kLogNameFormat = "'tarvikdebug-log-'yyyyMMdd-HHmmss'.txt'";
+constexpr const char* kLogNameFormat = "'%1-'yyyyMMdd-HHmmss'.txt'";
 // Handing freed memory back to the system walks the heap; worth it only after
 // a log that held this much.
 constexpr std::size_t kTrimAfterBytes = std::size_t{1} << 20;
@@ -368,9 +366,9 @@ bool TextBoxWidget::saveLog(const QString& path, QString* error) const {
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     const QString port = saveNote_.isEmpty() ? QString::fromLatin1(kNoSaveNote) : saveNote_;
     const QString header =
-        QStringLiteral("%1 %2 serial monitor log, saved %3, port %4\n")
-            .arg(QLatin1String(kProgramName), QLatin1String(TARVIK_VERSION),
-                 QDateTime::currentDateTime().toString(QLatin1String(kSavedAtFormat)), port);
+        QStringLiteral("%1 serial monitor log, saved %2, port %3\n")
+            .arg(saveTitle_, QDateTime::currentDateTime().toString(QLatin1String(kSavedAtFormat)),
+                 port);
     file.write(header.toUtf8());
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (showStamps_) file.write(stampText(lines_.stamp(i)).toLatin1());
@@ -384,7 +382,8 @@ bool TextBoxWidget::saveLog(const QString& path, QString* error) const {
 }
 
 void TextBoxWidget::saveLogInteractively() {
-    const QString suggested = QDateTime::currentDateTime().toString(QLatin1String(kLogNameFormat));
+    const QString suggested = QDateTime::currentDateTime().toString(
+        QString::fromLatin1(kLogNameFormat).arg(saveFileStem_));
     const QString path = QFileDialog::getSaveFileName(this, tr("Save log as"), suggested,
                                                       tr("Text files (*.txt);;All files (*)"));
     if (path.isEmpty()) return;

@@ -75,6 +75,12 @@ class TextBoxWidget : public QAbstractScrollArea {
     // The text named as the port in a saved log's first line ("COM1 (/dev/ttyUSB0)").
     QString saveNote() const { return saveNote_; }
     void setSaveNote(const QString& note) { saveNote_ = note; }
+    // The program that saves a log, as its first line names it ("Tarvikdebug 1.0.14"), and the
+    // stem of the file name the save dialog suggests ("tarvikdebug-log").
+    void setSaveTitle(const QString& title, const QString& fileStem) {
+        saveTitle_ = title;
+        saveFileStem_ = fileStem;
+    }
     // Writes a first line naming the program, its version, the time and the
     // port, then every line as shown, in UTF-8 with '\n' after each line.
     // Returns false with the reason in *error (when error is not null); a
@@ -133,6 +139,8 @@ class TextBoxWidget : public QAbstractScrollArea {
     int cursor_ = -1;
     bool showStamps_ = false;
     QString saveNote_;
+    QString saveTitle_ = QStringLiteral("Serial monitor");
+    QString saveFileStem_ = QStringLiteral("serial-monitor-log");
     QAction* saveAction_ = nullptr;  // "Save log as...", in the menu and for its key
     quint64 revision_ = 0;
     // What screen readers were last told: the first line changed since (-1:

@@ -191,6 +191,10 @@ int GetTextBoxLine(int panel, int control, int index, char (&buffer)[N]) {
 // not set). Returns 0, or UIE_BAD_CONTROL for an unknown panel or control or
 // one that is not a text box.
 int SetTextBoxSaveNote(int panel, int control, const char* note);
+// Names the program in the saved log's first line ("<title> serial monitor log, saved ...")
+// and gives the stem of the file name the save dialog suggests ("<stem>-20261208-073102.txt").
+// Returns 0, or UIE_BAD_CONTROL as SetTextBoxSaveNote.
+int SetTextBoxSaveTitle(int panel, int control, const char* title, const char* fileStem);
 
 int SetWaitCursor(int on);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/connect_command.h"
+#include "app/console_text.h"
 #include "app/port_choice.h"
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
@@ -54,7 +55,7 @@ class StartUpTest : public BoardTest {
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
         int status = -1;
-        EXPECT_EQ(ParseCommandLine(argv.data(), &status), 1);
+        EXPECT_EQ(ParseCommandLine(argv.data(), ConsoleProgramText(), &status), 1);
         EXPECT_EQ(status, 0);
         int port = -1;
         return GetStartupConnect(&port) ? port : -1;

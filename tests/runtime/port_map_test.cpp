@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console_text.h"
 #include "runtime/cvirte.h"
 #include "runtime/rs232.h"
 #include "runtime/serial_devices.h"
@@ -53,7 +54,7 @@ class PortMapTest : public ::testing::Test {
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
-        return ParseCommandLine(argv.data(), status);
+        return ParseCommandLine(argv.data(), ConsoleProgramText(), status);
     }
     std::string variable = "TARVIK_COM" + std::to_string(kPort);
 };
