@@ -43,12 +43,23 @@ pid_t Spawn(const char* program, std::vector<char*> argv, const std::string& err
     return spawned == 0 ? pid : -1;
 }
 
+pid_t StartProgram(const char* path, const std::vector<std::string>& words,
+                   const std::string& errorFile) {
+    std::vector<char*> argv{const_cast<char*>(path)};
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    return Spawn(path, argv, errorFile);
+}
+
 }  // namespace
 
 pid_t StartCtl(const std::vector<std::string>& words, const std::string& errorFile) {
-    std::vector<char*> argv{const_cast<char*>(TARVIK_CTL_PATH)};
-    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
-    return Spawn(TARVIK_CTL_PATH, argv, errorFile);
+    return StartProgram(TARVIK_CTL_PATH, words, errorFile);
+}
+
+ProcessRun RunProgram(const char* path, const std::vector<std::string>& words,
+                      const std::string& errorFile) {
+    const double start = MonotonicSeconds();
+    return FinishCtl(StartProgram(path, words, errorFile), start);
 }
 
 ProcessRun FinishCtl(pid_t pid, double startSeconds) {
@@ -64,8 +75,7 @@ ProcessRun FinishCtl(pid_t pid, double startSeconds) {
 }
 
 ProcessRun RunCtl(const std::vector<std::string>& words, const std::string& errorFile) {
-    const double start = MonotonicSeconds();
-    return FinishCtl(StartCtl(words, errorFile), start);
+    return RunProgram(TARVIK_CTL_PATH, words, errorFile);
 }
 
 std::string LastLineOf(const std::string& errorFile) {

@@ -23,6 +23,9 @@ pid_t StartCtl(const std::vector<std::string>& words, const std::string& errorFi
 ProcessRun FinishCtl(pid_t pid, double startSeconds);
 // StartCtl, then FinishCtl.
 ProcessRun RunCtl(const std::vector<std::string>& words, const std::string& errorFile);
+// The same for another program, at its path (the reference a process start is held to).
+ProcessRun RunProgram(const char* path, const std::vector<std::string>& words,
+                      const std::string& errorFile);
 // The last line a run wrote to its error file.
 std::string LastLineOf(const std::string& errorFile);
 

@@ -1,7 +1,9 @@
 // tarvikctl as a script meets it: each command a process of its own, timed from its start to
 // its exit, against the virtual board on its pseudo-terminal. A one-shot `read` opens the port
 // without the speed test and makes one transaction; `--version`, which opens no port, shows
-// what the process start alone costs of that. Its `upgrade` of the console's largest HEX file
+// what the process start alone costs of that. It links no Qt library, so each of the two
+// should use at most 10 ms of processor time, and `--version` take at most 3 times the wall
+// time of /bin/true, measured in the same run. Its `upgrade` of the console's largest HEX file
 // (400,000 characters) against the board paced at 38400 baud should take at most 1.1 times the
 // console's own upgrade of the same file, timed here as the console's upgrade benchmark times
 // it: flashing from a script must not be slower than flashing from the window. An upgrade takes
@@ -34,12 +36,17 @@ constexpr const char* kComplaintFile = "tarvikctl_bench.stderr";
 constexpr int kProcessRuns = 20;
 constexpr double kMillisecondsPerSecond = 1e3;
 constexpr double kGoalRatio = 1.10;
+constexpr double kGoalCpuMs = 10;
+constexpr double kGoalStartRatio = 3;
+constexpr const char* kTrue = "/bin/true";
 
 boardsim::Board* g_board = nullptr;
 HexFileImage g_image;
 
 // Every run's time, over all repetitions, for the medians at the end.
-std::vector<double> g_versionMs, g_pacedReadMs, g_unpacedReadMs;
+std::vector<double> g_versionMs, g_pacedReadMs, g_unpacedReadMs, g_trueMs;
+// Processor time of each run.
+std::vector<double> g_versionCpuMs, g_readCpuMs, g_ignoredCpuMs;
 std::vector<double> g_ctlUpgradeSeconds, g_consoleUpgradeSeconds;
 
 // Runs tarvikctl; a failure ends the benchmark with what it said. cpuSeconds, unless null,
@@ -57,23 +64,38 @@ bool CtlSucceeds(const std::vector<std::string>& words, benchmark::State& state,
 
 // One process an iteration; the benchmark's time is their mean, median_ms their median.
 void TimeProcesses(benchmark::State& state, const std::vector<std::string>& words,
-                   std::vector<double>& allMs) {
-    std::vector<double> ms;
+                   std::vector<double>& allMs, std::vector<double>& allCpuMs) {
+    std::vector<double> ms, cpuMs;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const bool succeeded = CtlSucceeds(words, state);
+        double cpuSeconds = 0;
+        const bool succeeded = CtlSucceeds(words, state, &cpuSeconds);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!succeeded) break;
         state.SetIterationTime(seconds);
         ms.push_back(seconds * kMillisecondsPerSecond);
+        cpuMs.push_back(cpuSeconds * kMillisecondsPerSecond);
     }
     state.counters["median_ms"] = Median(ms);
+    state.counters["median_cpu_ms"] = Median(cpuMs);
     allMs.insert(allMs.end(), ms.begin(), ms.end());
+    allCpuMs.insert(allCpuMs.end(), cpuMs.begin(), cpuMs.end());
 }
 
+// The reference for a process start: a program that does nothing.
+void TrueProcess(benchmark::State& state) {
+    for (auto _ : state) {
+        const ProcessRun run = RunProgram(kTrue, {}, kComplaintFile);
+        if (run.status != 0) return state.SkipWithError("/bin/true did not run");
+        state.SetIterationTime(run.wallSeconds);
+        g_trueMs.push_back(run.wallSeconds * kMillisecondsPerSecond);
+    }
+}
+BENCHMARK(TrueProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kProcessRuns);
+
 void CtlVersion(benchmark::State& state) {
-    TimeProcesses(state, {"--version"}, g_versionMs);
+    TimeProcesses(state, {"--version"}, g_versionMs, g_versionCpuMs);
 }
 BENCHMARK(CtlVersion)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kProcessRuns);
 
@@ -81,7 +103,7 @@ void CtlRead(benchmark::State& state) {
     const bool paced = state.range(0) != 0;
     g_board->setPacing(paced);
     TimeProcesses(state, {"--device", g_board->devicePath(), "read", kRegisterAddress},
-                  paced ? g_pacedReadMs : g_unpacedReadMs);
+                  paced ? g_pacedReadMs : g_unpacedReadMs, paced ? g_ignoredCpuMs : g_readCpuMs);
     g_board->setPacing(false);
 }
 BENCHMARK(CtlRead)
@@ -122,12 +144,22 @@ BENCHMARK(ConsoleUpgradePaced)->Unit(benchmark::kSecond)->Iterations(1)->UseReal
 void PrintMedians() {
     std::printf("\n");
     const std::pair<const char*, const std::vector<double>*> processes[] = {
+        {"/bin/true", &g_trueMs},
         {"tarvikctl --version", &g_versionMs},
         {"tarvikctl read, paced", &g_pacedReadMs},
         {"tarvikctl read, unpaced", &g_unpacedReadMs}};
     for (const auto& [what, ms] : processes)
         if (!ms->empty())
             std::printf("median %s: %.2f ms (%zu runs)\n", what, Median(*ms), ms->size());
+    if (!g_versionMs.empty() && !g_trueMs.empty())
+        std::printf("tarvikctl --version / /bin/true: %.2f (goal <= %.0f)\n",
+                    Median(g_versionMs) / Median(g_trueMs), kGoalStartRatio);
+    const std::pair<const char*, const std::vector<double>*> cpu[] = {
+        {"tarvikctl --version", &g_versionCpuMs}, {"tarvikctl read, unpaced", &g_readCpuMs}};
+    for (const auto& [what, ms] : cpu)
+        if (!ms->empty())
+            std::printf("median processor time of %s: %.2f ms (goal <= %.0f ms)\n", what,
+                        Median(*ms), kGoalCpuMs);
     const std::pair<const char*, const std::vector<double>*> upgrades[] = {
         {"tarvikctl upgrade", &g_ctlUpgradeSeconds}, {"console upgrade", &g_consoleUpgradeSeconds}};
     for (const auto& [what, seconds] : upgrades)
