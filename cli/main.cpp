@@ -23,7 +23,7 @@ int main(int, char* argv[]) {
         return cli::EXIT_OK;
     }
     if (options.version) {
-        std::printf("tarvikctl %s\n", TARVIK_VERSION);
+        std::printf("tarvikctl %s\n", TARVIK_PACKAGE_VERSION);
         return cli::EXIT_OK;
     }
     const cli::CommandFunction run = cli::FindCommand(options.command);

@@ -1,9 +1,12 @@
 // What reaches tarvikctl from its command line and its input unchanged, and
 // what leaves it as JSON that a parser accepts, whatever the text holds.
+#include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "boardsim/address_map.h"
+#include "tarvik_version.h"
 #include "tests/cli/cli_fixture.h"
 
 namespace fs = std::filesystem;
@@ -65,6 +68,18 @@ TEST_F(CliOptions, ReadingsWithWindowsLineEndsAreTaken) {
         RunCli(onBoard({"calibrate", "dac", "--v1", "5", "--v2", "25", "--channel", "1"}),
                "5.1\r\n25.2\r\n");
     EXPECT_EQ(outcome.status, kCliOk) << Described(outcome);
+}
+
+// A script or a bug report names the package the program came in, revision and all.
+TEST(CliVersion, VersionNamesThePackageItCameIn) {
+    const CliOutcome version = RunCli({"--version"});
+    EXPECT_EQ(version.status, kCliOk) << Described(version);
+    // The version, then a Debian revision: "tarvikctl 1.0.14-2".
+    const std::string revised = std::string("tarvikctl ") + TARVIK_VERSION + "-";
+    EXPECT_EQ(version.out.rfind(revised, 0), 0u) << version.out;
+    EXPECT_TRUE(std::regex_match(version.out.substr(std::min(revised.size(), version.out.size())),
+                                 std::regex("[0-9]+\n")))
+        << version.out;
 }
 
 }  // namespace
