@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "registers/panel_numbers.h"
 
@@ -12,6 +13,7 @@ namespace {
 constexpr int kHex = 16;
 constexpr int kDecimal = 10;
 constexpr int kReasonSize = 96;
+constexpr const char* kBlanks = " \t\n\v\f\r";
 
 bool refused(const std::string& what, const std::string& text, const std::string& why,
              Result* result) {
@@ -19,14 +21,31 @@ bool refused(const std::string& what, const std::string& text, const std::string
     return false;
 }
 
+bool hexPrefixed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    return first != std::string::npos && first + 1 < text.size() && text[first] == '0' &&
+           (text[first + 1] == 'x' || text[first + 1] == 'X');
+}
+
 }  // namespace
 
-bool HexArgument(const std::string& text, const char* what, unsigned int largest,
-                 unsigned int* value, Result* result) {
-    const int read = ReadUnsignedText(text.c_str(), kHex, largest, value);
+bool NumberArgument(const std::string& text, const char* what, unsigned int largest,
+                    unsigned int* value, Result* result) {
+    const bool hex = hexPrefixed(text);
+    const int base = hex ? kHex : kDecimal;
+    const int read = ReadUnsignedText(text.c_str(), base, largest, value);
     if (read == NUMBER_TEXT_OK) return true;
+    if (read == NUMBER_TEXT_NOT_A_NUMBER && !hex) {
+        // Digits a script written for hexadecimal without a prefix would give.
+        unsigned int ignored = 0;
+        if (ReadUnsignedText(text.c_str(), kHex, std::numeric_limits<unsigned int>::max(),
+                             &ignored) != NUMBER_TEXT_NOT_A_NUMBER)
+            return refused(what, text,
+                           "not a decimal number (hexadecimal is written 0x" + text + ")", result);
+        return refused(what, text, "not a number (decimal, or hexadecimal after 0x)", result);
+    }
     char reason[kReasonSize];
-    DescribeRefusal(read, kHex, largest, reason, sizeof reason);
+    DescribeRefusal(read, base, largest, reason, sizeof reason);
     return refused(what, text, reason, result);
 }
 
@@ -68,7 +87,7 @@ bool VoltsArgument(const std::string& text, const char* what, double lowest, dou
 }
 
 bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Result* result) {
-    if (!asFloat) return HexArgument(text, "word", 0xFFFFFFFFu, word, result);
+    if (!asFloat) return NumberArgument(text, "word", 0xFFFFFFFFu, word, result);
     const int read = ReadFloatText(text.c_str(), word);
     return read == NUMBER_TEXT_OK || refused("word", text, FloatRefusalReason(read), result);
 }

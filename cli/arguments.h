@@ -10,16 +10,18 @@
 
 namespace cli {
 
-// Hexadecimal (0x optional) of at most largest.
-bool HexArgument(const std::string& text, const char* what, unsigned int largest,
-                 unsigned int* value, Result* result);
+// An address, value, mask or word, as Linux tools read them: hexadecimal after 0x or 0X,
+// else decimal (a leading 0 too, never octal); at most largest. A refusal says which
+// reading it tried, and for hexadecimal digits without 0x how to write them.
+bool NumberArgument(const std::string& text, const char* what, unsigned int largest,
+                    unsigned int* value, Result* result);
 // Decimal from lowest to highest.
 bool DecimalArgument(const std::string& text, const char* what, int lowest, int highest, int* value,
                      Result* result);
 // A voltage from lowest to highest volts; a comma may stand for the point.
 bool VoltsArgument(const std::string& text, const char* what, double lowest, double highest,
                    float* volts, Result* result);
-// A 32-bit word: hexadecimal, or with asFloat a finite float's bit pattern.
+// A 32-bit word: a NumberArgument, or with asFloat a finite float's bit pattern.
 bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Result* result);
 
 // Checks that the command got from fewest to most words (most < 0: no limit).

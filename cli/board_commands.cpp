@@ -87,7 +87,7 @@ int RunInfo(const Options& options, Result* result) {
 int RunRead(const Options& options, Result* result) {
     unsigned int address = 0;
     if (!WordCount(options, 1, 1, result) ||
-        !HexArgument(options.args[0], "address", kRegisterField, &address, result))
+        !NumberArgument(options.args[0], "address", kRegisterField, &address, result))
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     unsigned int value = 0;
@@ -102,10 +102,10 @@ int RunRead(const Options& options, Result* result) {
 int RunWrite(const Options& options, Result* result) {
     unsigned int address = 0, value = 0, mask = kRegisterField;
     if (!WordCount(options, 2, 3, result) ||
-        !HexArgument(options.args[0], "address", kRegisterField, &address, result) ||
-        !HexArgument(options.args[1], "value", kRegisterField, &value, result) ||
+        !NumberArgument(options.args[0], "address", kRegisterField, &address, result) ||
+        !NumberArgument(options.args[1], "value", kRegisterField, &value, result) ||
         (options.args.size() == 3 &&
-         !HexArgument(options.args[2], "mask", kRegisterField, &mask, result)))
+         !NumberArgument(options.args[2], "mask", kRegisterField, &mask, result)))
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     unsigned int readback = 0;
@@ -130,7 +130,7 @@ int RunBlockRead(const Options& options, Result* result) {
     unsigned int address = 0;
     int count = 0;
     if (!WordCount(options, 2, 2, result) ||
-        !HexArgument(options.args[0], "address", kRegisterField, &address, result) ||
+        !NumberArgument(options.args[0], "address", kRegisterField, &address, result) ||
         !DecimalArgument(options.args[1], "count", 1, BLOCK_MAX_WORDS, &count, result))
         return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
@@ -152,7 +152,7 @@ int RunBlockRead(const Options& options, Result* result) {
 int RunBlockWrite(const Options& options, Result* result) {
     unsigned int address = 0;
     if (!WordCount(options, 2, BLOCK_WRITE_BUFFER_WORDS + 1, result) ||
-        !HexArgument(options.args[0], "address", kRegisterField, &address, result))
+        !NumberArgument(options.args[0], "address", kRegisterField, &address, result))
         return result->status;
     std::vector<unsigned int> words;
     for (size_t i = 1; i < options.args.size(); ++i) {

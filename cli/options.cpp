@@ -103,7 +103,7 @@ Commands:
   info                          connect as the console does: speed test, firmware
                                 version, temperature
   read ADDR                     read a 16-bit register
-  write ADDR VALUE [MASK]       write under MASK (default FFFF), print the read-back
+  write ADDR VALUE [MASK]       write under MASK (default 0xFFFF), print the read-back
   block-read ADDR COUNT         read 1 to 48 words
   block-write ADDR WORD...      write 1 to 30 words
   temperature                   the board's temperature
@@ -120,9 +120,10 @@ Commands:
   upgrade FILE                  re-flash the firmware from an Intel HEX file
   ports                         the serial devices present
 
-Addresses, register values, masks and words are hexadecimal (0x optional);
-counts, channels and voltages decimal. --float reads and writes block words as
-floats. --port N picks COM port N as the console maps it (--port, TARVIK_COM<N>,
+Addresses, register values, masks and words are decimal, or hexadecimal after
+0x: 32 and 0x20 are the same register (a leading 0 is decimal too: 010 is ten).
+Counts, channels and voltages are decimal. Results are printed in hexadecimal
+with 0x. --float reads and writes block words as floats. --port N picks COM port N as the console maps it (--port, TARVIK_COM<N>,
 the settings file, /dev/ttyS<N-1>); --device PATH names the device. Default: port 1.
 -v writes the monitor's lines to standard error; --json prints one JSON object.
 A channel whose two points are equal (same readings, same counts) keeps the

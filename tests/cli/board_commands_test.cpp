@@ -62,7 +62,7 @@ TEST_F(CliCommands, InfoReportsTheFirmwareVersionAndTheTemperature) {
 
 TEST_F(CliCommands, ReadShowsARegisterAsFourHexDigits) {
     board.setReg(address::kDacCode + 3, 0xBEEF);
-    const CliOutcome plain = run({"read", "23"});
+    const CliOutcome plain = run({"read", "0x23"});
     ASSERT_EQ(plain.status, kCliOk) << Described(plain);
     EXPECT_EQ(plain.out, "0xBEEF\n");
 
@@ -74,13 +74,41 @@ TEST_F(CliCommands, ReadShowsARegisterAsFourHexDigits) {
     EXPECT_EQ(read["value"].toInt(), 0x00A5);
 }
 
+// A number is read as other Linux tools read it: 0x or 0X makes it hexadecimal, anything else
+// is decimal, a leading 0 included (never octal); what is printed stays hexadecimal.
+TEST_F(CliCommands, NumbersAreDecimalUnlessTheyStartWith0x) {
+    struct Case {
+        std::vector<std::string> args;
+        uint16_t reg;
+        uint16_t value;  // what the register holds afterwards
+    };
+    const Case cases[] = {
+        {{"write", "33", "4660"}, address::kDacCode + 1, 0x1234},
+        {{"write", "0X21", "0XABCD"}, address::kDacCode + 1, 0xABCD},
+        {{"write", "033", "010"}, address::kDacCode + 1, 10},
+        {{"write", "0x21", "65535", "0x0F0F"}, address::kDacCode + 1, 0x0F0F},
+        {{"write", "0x21", "0", "255"}, address::kDacCode + 1, 0x0F00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1] + " " + c.args[2]);
+        const CliOutcome outcome = run(c.args);
+        ASSERT_EQ(outcome.status, kCliOk) << Described(outcome);
+        EXPECT_EQ(board.reg(c.reg), c.value);
+        EXPECT_EQ(outcome.out, "0x" + hex4(c.value) + "\n");
+    }
+    EXPECT_EQ(run({"read", "35"}).out, run({"read", "0x23"}).out);
+    const CliOutcome word = run({"block-write", "112", "1065353216"});
+    ASSERT_EQ(word.status, kCliOk) << Described(word);
+    EXPECT_EQ(board.word(address::kDacOffset), Bits(1.0f));
+}
+
 TEST_F(CliCommands, WriteMergesUnderTheMaskAndShowsTheReadBack) {
-    const CliOutcome full = run({"write", "21", "1234"});
+    const CliOutcome full = run({"write", "0x21", "0x1234"});
     ASSERT_EQ(full.status, kCliOk) << Described(full);
     EXPECT_EQ(full.out, "0x1234\n");
     EXPECT_EQ(board.reg(address::kDacCode + 1), 0x1234);
 
-    const CliOutcome masked = run({"write", "21", "ABCD", "00FF", "--json"});
+    const CliOutcome masked = run({"write", "0x21", "0xABCD", "0x00FF", "--json"});
     ASSERT_EQ(masked.status, kCliOk) << Described(masked);
     EXPECT_EQ(board.reg(address::kDacCode + 1), 0x12CD);
     const QJsonObject write = JsonOf(masked);
@@ -89,22 +117,22 @@ TEST_F(CliCommands, WriteMergesUnderTheMaskAndShowsTheReadBack) {
     EXPECT_EQ(write["mask"].toInt(), 0x00FF);
     EXPECT_EQ(write["readback"].toInt(), 0x12CD);
     EXPECT_TRUE(write["matches"].toBool());
-    EXPECT_EQ(JsonOf(run({"write", "21", "5", "--json"}))["mask"].toInt(), 0xFFFF);
+    EXPECT_EQ(JsonOf(run({"write", "0x21", "5", "--json"}))["mask"].toInt(), 0xFFFF);
 }
 
 TEST_F(CliCommands, ReadBackThatDiffersUnderTheMaskExitsOne) {
     // An ADC count is a measurement: the board keeps it whatever is written.
     const uint16_t count = board.reg(address::kAdcCount + 2);
-    const std::string value = hex4(count ^ kFlippedBit);
+    const std::string value = "0x" + hex4(count ^ kFlippedBit);
 
-    const CliOutcome plain = run({"write", "32", value});
+    const CliOutcome plain = run({"write", "0x32", value});
     EXPECT_EQ(plain.status, kCliBoardFailed) << Described(plain);
     EXPECT_EQ(plain.out, "0x" + hex4(count) + "\n");
     EXPECT_NE(plain.err.find("read back"), std::string::npos) << plain.err;
     // Outside the mask the difference does not count.
-    EXPECT_EQ(run({"write", "32", value, hex4(~kFlippedBit)}).status, kCliOk);
+    EXPECT_EQ(run({"write", "0x32", value, "0x" + hex4(~kFlippedBit)}).status, kCliOk);
 
-    const QJsonObject json = JsonOf(run({"write", "32", value, "--json"}));
+    const QJsonObject json = JsonOf(run({"write", "0x32", value, "--json"}));
     EXPECT_EQ(json["status"].toInt(), kCliBoardFailed);
     EXPECT_EQ(json["readback"].toInt(), count);
     EXPECT_FALSE(json["matches"].toBool());
@@ -114,32 +142,32 @@ TEST_F(CliCommands, ReadBackThatDiffersUnderTheMaskExitsOne) {
 TEST_F(CliCommands, BlockReadShowsWordsInHexOrAsFloats) {
     for (int k = 0; k < 4; ++k) board.setWord(address::kCurrent + k, Bits(perChannel(k, 1.25f, 2)));
     // Options may follow the command's own words.
-    const CliOutcome floats = run({"block-read", "50", "4", "--float"});
+    const CliOutcome floats = run({"block-read", "0x50", "4", "--float"});
     ASSERT_EQ(floats.status, kCliOk) << Described(floats);
     EXPECT_EQ(LinesOf(floats.out), (Lines{"1.25", "3.25", "5.25", "7.25"}));
 
     board.setWord(address::kDacOffset, 0xDEADBEEF);
-    const CliOutcome hex = run({"block-read", "70", "2"});
+    const CliOutcome hex = run({"block-read", "0x70", "2"});
     ASSERT_EQ(hex.status, kCliOk) << Described(hex);
     EXPECT_EQ(LinesOf(hex.out), (Lines{"0xDEADBEEF", "0x00000000"}));
 
-    const QJsonObject words = JsonOf(run({"block-read", "70", "2", "--json"}));
+    const QJsonObject words = JsonOf(run({"block-read", "0x70", "2", "--json"}));
     EXPECT_EQ(words["address"].toInt(), address::kDacOffset);
     EXPECT_EQ(words["count"].toInt(), 2);
     EXPECT_EQ(NumbersOf(words["words"]), (std::vector<double>{0xDEADBEEF, 0}));
 
-    const QJsonObject asFloats = JsonOf(run({"block-read", "50", "2", "--json", "--float"}));
+    const QJsonObject asFloats = JsonOf(run({"block-read", "0x50", "2", "--json", "--float"}));
     EXPECT_EQ(NumbersOf(asFloats["floats"]), (std::vector<double>{1.25, 3.25}));
 }
 
 TEST_F(CliCommands, BlockWriteLeavesItsWordsOnTheBoard) {
-    const CliOutcome hex = run({"block-write", "70", "3F800000", "0x40490FDB"});
+    const CliOutcome hex = run({"block-write", "0x70", "0x3F800000", "1078530011"});
     ASSERT_EQ(hex.status, kCliOk) << Described(hex);
     EXPECT_EQ(board.word(address::kDacOffset), 0x3F800000u);
     EXPECT_EQ(board.word(address::kDacOffset + 1), 0x40490FDBu);
 
     // A negative number is a word, not an option.
-    const CliOutcome floats = run({"block-write", "--float", "74", "1.5", "-0.25", "--json"});
+    const CliOutcome floats = run({"block-write", "--float", "0x74", "1.5", "-0.25", "--json"});
     ASSERT_EQ(floats.status, kCliOk) << Described(floats);
     EXPECT_EQ(board.word(address::kDacOffset + 4), Bits(1.5f));
     EXPECT_EQ(board.word(address::kDacOffset + 5), Bits(-0.25f));

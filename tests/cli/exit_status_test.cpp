@@ -36,13 +36,23 @@ TEST_F(CliExitStatus, BadUsageExitsTwoAndSendsNothing) {
         {"read"},
         {"read", "1", "2"},
         {"read", "1G"},
-        {"read", "10000"},
+        {"read", "65536"},
+        {"read", "0x10000"},
+        // Hexadecimal digits need their 0x; a sign or a bare prefix is no number.
+        {"read", "FF"},
+        {"read", "20h"},
+        {"read", "0x"},
+        {"read", "+32"},
+        {"read", "0x-1"},
         {"read", "20", "--float"},
         {"read", "20", "--device"},
         {"read", "20", "--port", "0"},
         {"--json=yes", "read", "20"},
         {"write", "20"},
-        {"write", "20", "1", "10000"},
+        {"write", "20", "1", "65536"},
+        {"write", "20", "8000h"},
+        {"block-write", "60", "4294967296"},
+        {"block-write", "60", "0xDEADBEEF0"},
         {"block-read", "50", tooManyToRead},
         {"block-read", "50", "0"},
         {"block-read", "50", "4x"},
@@ -77,7 +87,8 @@ TEST_F(CliExitStatus, RefusalFoundByTheCommandIsStillOneJsonObject) {
     EXPECT_EQ(outcome.status, kCliUsage);
     const QJsonObject json = JsonOf(outcome);
     EXPECT_EQ(json["status"].toInt(), kCliUsage);
-    EXPECT_EQ(json["error"].toString(), "address \"1G\" refused: not a hexadecimal number");
+    EXPECT_EQ(json["error"].toString(),
+              "address \"1G\" refused: not a number (decimal, or hexadecimal after 0x)");
     EXPECT_TRUE(board.received().empty());
 }
 
@@ -131,7 +142,7 @@ TEST_F(CliExitStatus, ALateAnswerNeverBecomesTheNextRunsAnswer) {
     EXPECT_EQ(read["value"].toInt(), 0x2222);
 
     board.setFault({.kind = Kind::Delay, .delayMs = lateMs, .count = 1});
-    EXPECT_EQ(run({"block-read", "60", "16"}).status, kCliBoardFailed);
+    EXPECT_EQ(run({"block-read", "0x60", "16"}).status, kCliBoardFailed);
     const CliOutcome currents = run({"--json", "currents"});
     EXPECT_EQ(currents.status, kCliOk) << Described(currents);
     const std::vector<double> milliamps = NumbersOf(JsonOf(currents)["currents_mA"]);
@@ -160,7 +171,7 @@ TEST_F(CliExitStatus, ASignalEndsTheLateAnswerHoldAtOnceWithAWarning) {
 
 TEST_F(CliExitStatus, StatusErrorAnswerExitsOneAndSaysWhy) {
     board.setFault({.kind = Kind::StatusBits, .status = kUnknownAddressStatus});
-    const CliOutcome plain = run({"block-read", "60", "2"});
+    const CliOutcome plain = run({"block-read", "0x60", "2"});
     EXPECT_EQ(plain.status, kCliBoardFailed) << Described(plain);
     EXPECT_TRUE(plain.out.empty()) << plain.out;
     EXPECT_NE(plain.err.find(kUnknownAddressLine), std::string::npos) << plain.err;
