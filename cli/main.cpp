@@ -11,10 +11,10 @@
 #include "runtime/rs232.h"
 #include "tarvik_version.h"
 
-int main(int, char* argv[]) {
+int main(int argc, char* argv[]) {
     cli::Options options;
     std::string error;
-    if (!cli::ParseOptions(argv, &options, &error)) {
+    if (!cli::ParseOptions(argc, argv, &options, &error)) {
         cli::Complain(error + "; see tarvikctl --help");
         return cli::EXIT_USAGE;
     }
@@ -39,7 +39,7 @@ int main(int, char* argv[]) {
     }
     // The routines report failures in their own lines; the engine's lines would repeat them.
     DisableBreakOnLibraryErrors();
-    cli::StartLogging(options.verbose);
+    cli::StartLogging(options.verbosity > 0);
     InitLinkState();
     // A port failure's fix names this program's way of pointing a port at a device.
     SetPortPointing({"--device", "--device /dev/ttyUSB0", nullptr});

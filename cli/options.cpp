@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <cstring>
 
@@ -8,10 +10,67 @@
 namespace cli {
 namespace {
 
+// The options without a short form answer with values past every character.
+enum LongOnlyOption {
+    kPortOption = 256,
+    kDeviceOption,
+    kJsonOption,
+    kFloatOption,
+    kDefaultsOption,
+    kV1Option,
+    kV2Option,
+    kChannelOption,
+};
+
+const option kOptions[] = {
+    {"port", required_argument, nullptr, kPortOption},
+    {"device", required_argument, nullptr, kDeviceOption},
+    {"json", no_argument, nullptr, kJsonOption},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"float", no_argument, nullptr, kFloatOption},
+    {"defaults-for-failed", no_argument, nullptr, kDefaultsOption},
+    {"v1", required_argument, nullptr, kV1Option},
+    {"v2", required_argument, nullptr, kV2Option},
+    {"channel", required_argument, nullptr, kChannelOption},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+// '-' hands the command and its words back in order, as option 1, so that options may stand
+// among them; ':' tells a missing value apart from an unknown option.
+constexpr const char* kShortOptions = "-:hvV";
+constexpr int kWordOfTheCommand = 1;
+
 // A word that starts with '-' and a digit or a point is a negative number, not an option.
-bool isOption(const char* word) {
-    if (word[0] != '-' || word[1] == '\0') return false;
-    return !(std::strchr("0123456789.", word[1]));
+bool isNegativeNumber(const char* word) {
+    return word[0] == '-' && word[1] != '\0' && std::strchr("0123456789.", word[1]);
+}
+
+// How the option with getopt value `value` is written: "--port", "-v" for a short one the
+// table does not know.
+std::string nameOf(int value) {
+    for (const option& o : kOptions)
+        if (o.name && o.val == value) return std::string("--") + o.name;
+    return std::string("-") + static_cast<char>(value);
+}
+
+bool knownOption(int value) {
+    for (const option& o : kOptions)
+        if (o.name && o.val == value) return true;
+    return false;
+}
+
+// Why getopt_long refused the word before argv[next]: optopt is the option it read, 0 for a
+// long option it could not name.
+std::string refusal(char* argv[], int next) {
+    if (optopt != 0 && knownOption(optopt)) return nameOf(optopt) + " takes no value";
+    if (optopt != 0) return std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+    std::string word = argv[next - 1];
+    word = word.substr(0, word.find('='));
+    int matches = 0;
+    for (const option& o : kOptions)
+        if (o.name && std::strncmp(o.name, word.c_str() + 2, word.size() - 2) == 0) ++matches;
+    return (matches > 1 ? "ambiguous option '" : "unknown option '") + word + "'";
 }
 
 bool parsePort(const std::string& text, int* port, std::string* error) {
@@ -27,77 +86,95 @@ bool parsePort(const std::string& text, int* port, std::string* error) {
     return true;
 }
 
+void addWord(const char* word, Options* o) {
+    if (o->command.empty())
+        o->command = word;
+    else
+        o->args.push_back(word);
+}
+
+// Takes one option getopt_long read, with its value in optarg. False with *error filled.
+bool takeOption(int value, Options* o, std::string* error) {
+    switch (value) {
+        case kPortOption:
+            return parsePort(optarg, &o->port, error);
+        case kDeviceOption:
+            o->device = optarg;
+            if (o->device.empty()) *error = "--device names no device";
+            return !o->device.empty();
+        case kJsonOption:
+            o->json = true;
+            return true;
+        case 'v':
+            ++o->verbosity;
+            return true;
+        case kFloatOption:
+            o->floats = true;
+            return true;
+        case kDefaultsOption:
+            o->defaultsForFailed = true;
+            return true;
+        case kV1Option:
+            o->v1 = optarg, o->hasV1 = true;
+            return true;
+        case kV2Option:
+            o->v2 = optarg, o->hasV2 = true;
+            return true;
+        case kChannelOption:
+            o->channel = optarg, o->hasChannel = true;
+            return true;
+        case 'h':
+            o->help = true;
+            return true;
+        case 'V':
+            o->version = true;
+            return true;
+        default:
+            *error = "unknown option";
+            return false;
+    }
+}
+
 }  // namespace
 
-bool ParseOptions(char* argv[], Options* out, std::string* error) {
+bool ParseOptions(int argc, char* argv[], Options* out, std::string* error) {
     Options o;
-    for (int i = 1; argv && argv[i]; ++i) {
-        const std::string word = argv[i];
-        if (!isOption(argv[i])) {
-            if (o.command.empty())
-                o.command = word;
-            else
-                o.args.push_back(word);
+    opterr = 0;
+    optind = 0;  // starts getopt_long afresh
+    for (;;) {
+        const int next = optind == 0 ? 1 : optind;
+        if (next < argc && isNegativeNumber(argv[next])) {
+            addWord(argv[next], &o);
+            optind = next + 1;
             continue;
         }
-        // Options with a value take the next word, or what follows '='.
-        std::string name = word, value;
-        bool inlineValue = false;
-        if (const auto equals = word.find('='); equals != std::string::npos) {
-            name = word.substr(0, equals);
-            value = word.substr(equals + 1);
-            inlineValue = true;
-        }
-        auto takeValue = [&]() {
-            if (inlineValue) return true;
-            if (!argv[i + 1]) {
-                *error = name + " wants a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        if (name == "--json" && !inlineValue) {
-            o.json = true;
-        } else if ((name == "-v" || name == "--verbose") && !inlineValue) {
-            o.verbose = true;
-        } else if (name == "--float" && !inlineValue) {
-            o.floats = true;
-        } else if (name == "--defaults-for-failed" && !inlineValue) {
-            o.defaultsForFailed = true;
-        } else if ((name == "--help" || name == "-h") && !inlineValue) {
-            o.help = true;
-        } else if (name == "--version" && !inlineValue) {
-            o.version = true;
-        } else if (name == "--port") {
-            if (!takeValue() || !parsePort(value, &o.port, error)) return false;
-        } else if (name == "--device") {
-            if (!takeValue()) return false;
-            if (value.empty()) {
-                *error = "--device names no device";
-                return false;
-            }
-            o.device = value;
-        } else if (name == "--v1" || name == "--v2" || name == "--channel") {
-            if (!takeValue()) return false;
-            std::string& slot = name == "--v1" ? o.v1 : name == "--v2" ? o.v2 : o.channel;
-            bool& given = name == "--v1" ? o.hasV1 : name == "--v2" ? o.hasV2 : o.hasChannel;
-            slot = value;
-            given = true;
-        } else {
-            *error = "unknown option '" + word + "'";
+        const int value = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
+        if (value == -1) break;
+        if (value == kWordOfTheCommand) {
+            addWord(optarg, &o);
+        } else if (value == ':') {
+            *error = nameOf(optopt) + " wants a value";
+            return false;
+        } else if (value == '?') {
+            *error = refusal(argv, optind);
+            return false;
+        } else if (!takeOption(value, &o, error)) {
             return false;
         }
     }
+    // What follows "--" is the command's, whatever it looks like.
+    for (int i = optind; i < argc; ++i) addWord(argv[i], &o);
     *out = o;
     return true;
 }
 
 std::string UsageText() {
-    return R"(Usage: tarvikctl [--port N | --device PATH] [--json] [-v] COMMAND [ARGS...]
+    return R"(Usage: tarvikctl [OPTION]... COMMAND [ARG]...
+       tarvikctl -h | -V
 
 The console's link, registers, calibration and upgrade from a command line.
-Options may come anywhere on the line.
+Options may come anywhere on the line; -- ends them. A word that starts with -
+and a digit is a number (set-output 1 -5).
 
 Commands:
   info                          connect as the console does: speed test, firmware
@@ -120,18 +197,29 @@ Commands:
   upgrade FILE                  re-flash the firmware from an Intel HEX file
   ports                         the serial devices present
 
+Options:
+  --port N            COM port N as the console maps it (TARVIK_COM<N>, the
+                      settings file, /dev/ttyS<N-1>); default 1
+  --device PATH       the board's serial device, for this run
+  --json              print one JSON object on standard output
+  -v, --verbose       write the monitor's lines to standard error
+  --float             block words are floats (block-read, block-write)
+  --v1 V, --v2 V      the calibration's two voltages
+  --channel K         calibrate channel K (1 to 16) alone
+  --defaults-for-failed
+                      a channel whose two points are equal (same readings, same
+                      counts) gets the fall-back (a DAC gain of 0, the ADC's 0.001
+                      and 0) instead of keeping the board's coefficients
+  -h, --help          print this help and exit
+  -V, --version       print the version and exit
+
 Addresses, register values, masks and words are decimal, or hexadecimal after
 0x: 32 and 0x20 are the same register (a leading 0 is decimal too: 010 is ten).
 Counts, channels and voltages are decimal. Results are printed in hexadecimal
-with 0x. --float reads and writes block words as floats. --port N picks COM port N as the console maps it (--port, TARVIK_COM<N>,
-the settings file, /dev/ttyS<N-1>); --device PATH names the device. Default: port 1.
--v writes the monitor's lines to standard error; --json prints one JSON object.
-A channel whose two points are equal (same readings, same counts) keeps the
-board's coefficients and the command exits 1 naming it; --defaults-for-failed
-writes the fall-back there instead (a DAC gain of 0, the ADC's 0.001 and 0).
+with 0x. Without -v only warnings and errors reach standard error.
 
 Exit status: 0 success; 1 the board answered with an error or did not answer,
-or a calibration could not calculate a channel;
+or a calibration could not calculate a channel (named on standard error);
 2 bad usage or an input refused before anything was sent; 3 the port could not
 be opened; 130 an upgrade cancelled with Ctrl+C.
 )";

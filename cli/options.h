@@ -1,5 +1,7 @@
 #pragma once
-// The command line of tarvikctl: options anywhere among the command's words.
+// The command line of tarvikctl, read with getopt_long: options anywhere among the
+// command's words, "--" ending them, short options clustered (-vv), long ones abbreviated
+// while that stays unambiguous.
 
 #include <string>
 #include <vector>
@@ -20,7 +22,7 @@ struct Options {
     int port = 1;        // --port N
     std::string device;  // --device PATH: overrides the port's mapping for this run
     bool json = false;
-    bool verbose = false;
+    int verbosity = 0;    // how many -v
     bool floats = false;  // --float
     // --defaults-for-failed: a calibration writes its fall-back values to a channel it cannot
     // calculate, instead of keeping the board's own coefficients there.
@@ -32,9 +34,12 @@ struct Options {
     std::vector<std::string> args;  // the command's own words, options taken out
 };
 
-// Reads argv (NULL-terminated, argv[0] the program). Returns true with *out
-// filled; false with the reason in *error (for "tarvikctl: <error>").
-bool ParseOptions(char* argv[], Options* out, std::string* error);
+// Reads argv (argc words, argv[0] the program). A word that starts with '-' and a digit or a
+// point is a negative number, not an option, so "set-output 1 -5" needs no "--". Returns
+// true with *out filled; false with the reason in *error (for "tarvikctl: <error>") and
+// *out untouched. getopt_long may reorder nothing here, but it keeps state between calls:
+// one call per program.
+bool ParseOptions(int argc, char* argv[], Options* out, std::string* error);
 
 // The --help text.
 std::string UsageText();

@@ -63,6 +63,40 @@ TEST_F(CliOptions, VoltageWithTwoSignsIsRefused) {
     EXPECT_EQ(board.word(address::kSetPoint), 0u);
 }
 
+// "--" ends the options: what follows is the command's, even a word that looks like one.
+TEST_F(CliOptions, DoubleDashEndsTheOptions) {
+    const CliOutcome negative = run({"set-output", "3", "--", "-5"});
+    ASSERT_EQ(negative.status, kCliOk) << Described(negative);
+    EXPECT_EQ(board.word(address::kSetPoint + 2), Bits(-5.0f));
+    // Before the command too, and a negative number needs no "--".
+    EXPECT_EQ(run({"--", "set-output", "4", "-7.5"}).status, kCliOk);
+    EXPECT_EQ(board.word(address::kSetPoint + 3), Bits(-7.5f));
+    EXPECT_EQ(run({"set-output", "5", "-.5"}).status, kCliOk);
+    EXPECT_EQ(board.word(address::kSetPoint + 4), Bits(-0.5f));
+
+    const CliOutcome word = run({"read", "--", "--json"});
+    EXPECT_EQ(word.status, kCliUsage) << Described(word);
+    EXPECT_TRUE(word.out.empty()) << word.out;
+    EXPECT_NE(word.err.find("address \"--json\" refused"), std::string::npos) << word.err;
+}
+
+// Options as getopt_long takes them: a long one by any unambiguous start, its value after '='
+// or as the next word (even one that starts with '-'), short ones clustered.
+TEST_F(CliOptions, OptionsAreTakenAsGetoptLongTakesThem) {
+    const CliOutcome abbreviated = RunCli({"--js", "--dev=" + board.devicePath(), "read", "0"});
+    ASSERT_EQ(abbreviated.status, kCliOk) << Described(abbreviated);
+    EXPECT_EQ(JsonOf(abbreviated)["value"].toInt(), 0x0012);
+    EXPECT_EQ(RunCli({"-vv", "--device", board.devicePath(), "read", "0"}).status, kCliOk);
+    const CliOutcome help = RunCli({"-h"});
+    EXPECT_EQ(help.status, kCliOk);
+    EXPECT_EQ(help.out, RunCli({"--help"}).out);
+    EXPECT_EQ(help.out.rfind("Usage: tarvikctl", 0), 0u) << help.out;
+    // An ADC reading may be negative: the value of --v1 is the next word, whatever it is.
+    const CliOutcome negative =
+        run({"calibrate", "adc", "--v1", "-2", "--v2=30", "--channel", "1", "--json"}, "\n\n");
+    EXPECT_NE(negative.status, kCliUsage) << Described(negative);
+}
+
 TEST_F(CliOptions, ReadingsWithWindowsLineEndsAreTaken) {
     const CliOutcome outcome =
         RunCli(onBoard({"calibrate", "dac", "--v1", "5", "--v2", "25", "--channel", "1"}),
@@ -74,6 +108,7 @@ TEST_F(CliOptions, ReadingsWithWindowsLineEndsAreTaken) {
 TEST(CliVersion, VersionNamesThePackageItCameIn) {
     const CliOutcome version = RunCli({"--version"});
     EXPECT_EQ(version.status, kCliOk) << Described(version);
+    EXPECT_EQ(RunCli({"-V"}).out, version.out);
     // The version, then a Debian revision: "tarvikctl 1.0.14-2".
     const std::string revised = std::string("tarvikctl ") + TARVIK_VERSION + "-";
     EXPECT_EQ(version.out.rfind(revised, 0), 0u) << version.out;
