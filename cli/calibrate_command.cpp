@@ -12,6 +12,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/tell.h"
 #include "panel/channels.h"
 
 namespace cli {
@@ -46,10 +47,6 @@ int uncalculable(ChannelMask channels, const std::string& why, const Options& op
                                                              std::string(fallback) + ")"));
 }
 
-void prompt(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
-
 // Reads one meter reading per channel of the span into readings[first..].
 bool readReadings(const Span& span, float readings[], Result* result) {
     for (int i = span.first; i < span.first + span.count; ++i) {
@@ -79,7 +76,7 @@ int calibrateDac(const Span& span, const float volts[2], const Options& options,
             std::snprintf(text, sizeof text,
                           "Outputs at %.7g V: type the meter's reading of %s, one a line (V):",
                           static_cast<double>(volts[point]), channelsText(span).c_str());
-            prompt(text);
+            Tell(text);
         }
         if (!readReadings(span, readings[point], result)) return result->status;
     }
@@ -101,7 +98,7 @@ int calibrateAdc(const Span& span, const float volts[2], const Options& options,
         char text[128];
         std::snprintf(text, sizeof text, "Apply %.7g V to %s, then press Enter",
                       static_cast<double>(volts[point]), channelsText(span).c_str());
-        prompt(text);
+        Tell(text);
         std::string line;
         if (!std::getline(std::cin, line))
             return result->fail(EXIT_USAGE, "standard input ended before point " +

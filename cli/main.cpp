@@ -7,6 +7,7 @@
 #include "cli/options.h"
 #include "cli/report.h"
 #include "cli/session.h"
+#include "cli/tell.h"
 #include "link/serial_link.h"
 #include "runtime/rs232.h"
 #include "tarvik_version.h"
@@ -39,14 +40,14 @@ int main(int argc, char* argv[]) {
     }
     // The routines report failures in their own lines; the engine's lines would repeat them.
     DisableBreakOnLibraryErrors();
-    cli::StartLogging(options.verbosity > 0);
+    cli::StartTelling(options);
     InitLinkState();
     // A port failure's fix names this program's way of pointing a port at a device.
     SetPortPointing({"--device", "--device /dev/ttyUSB0", nullptr});
     cli::Result result;
     run(options, &result);
     cli::PrepareToCloseBoardLink();
-    cli::PrintResult(options.command, result, options.json);
+    cli::PrintResult(options.command, result, options);
     // The result is out; a failed answer may still hold the port for a few seconds.
     const int signal = cli::CloseBoardLink();
     return signal != 0 ? cli::EXIT_SIGNAL_BASE + signal : result.status;

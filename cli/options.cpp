@@ -26,6 +26,7 @@ const option kOptions[] = {
     {"port", required_argument, nullptr, kPortOption},
     {"device", required_argument, nullptr, kDeviceOption},
     {"json", no_argument, nullptr, kJsonOption},
+    {"quiet", no_argument, nullptr, 'q'},
     {"verbose", no_argument, nullptr, 'v'},
     {"float", no_argument, nullptr, kFloatOption},
     {"defaults-for-failed", no_argument, nullptr, kDefaultsOption},
@@ -38,7 +39,7 @@ const option kOptions[] = {
 };
 // '-' hands the command and its words back in order, as option 1, so that options may stand
 // among them; ':' tells a missing value apart from an unknown option.
-constexpr const char* kShortOptions = "-:hvV";
+constexpr const char* kShortOptions = "-:hqvV";
 constexpr int kWordOfTheCommand = 1;
 
 // A word that starts with '-' and a digit or a point is a negative number, not an option.
@@ -105,6 +106,9 @@ bool takeOption(int value, Options* o, std::string* error) {
         case kJsonOption:
             o->json = true;
             return true;
+        case 'q':
+            o->quiet = true;
+            return true;
         case 'v':
             ++o->verbosity;
             return true;
@@ -164,6 +168,10 @@ bool ParseOptions(int argc, char* argv[], Options* out, std::string* error) {
     }
     // What follows "--" is the command's, whatever it looks like.
     for (int i = optind; i < argc; ++i) addWord(argv[i], &o);
+    if (o.quiet && o.verbosity > 0) {
+        *error = "-q and -v exclude each other";
+        return false;
+    }
     *out = o;
     return true;
 }
@@ -202,7 +210,9 @@ Options:
                       settings file, /dev/ttyS<N-1>); default 1
   --device PATH       the board's serial device, for this run
   --json              print one JSON object on standard output
-  -v, --verbose       write the monitor's lines to standard error
+  -q, --quiet         print nothing but errors (and the object of --json)
+  -v, --verbose       write the monitor's lines to standard error; -vv also the
+                      raw bytes sent and received
   --float             block words are floats (block-read, block-write)
   --v1 V, --v2 V      the calibration's two voltages
   --channel K         calibrate channel K (1 to 16) alone
@@ -216,7 +226,8 @@ Options:
 Addresses, register values, masks and words are decimal, or hexadecimal after
 0x: 32 and 0x20 are the same register (a leading 0 is decimal too: 010 is ten).
 Counts, channels and voltages are decimal. Results are printed in hexadecimal
-with 0x. Without -v only warnings and errors reach standard error.
+with 0x. Without -v only warnings and errors reach standard error; with --json
+each line there starts with "tarvikctl: ".
 
 Exit status: 0 success; 1 the board answered with an error or did not answer,
 or a calibration could not calculate a channel (named on standard error);

@@ -22,7 +22,8 @@ struct Options {
     int port = 1;        // --port N
     std::string device;  // --device PATH: overrides the port's mapping for this run
     bool json = false;
-    int verbosity = 0;    // how many -v
+    int verbosity = 0;    // -v: 1, the monitor's lines; -vv: 2, the raw bytes too
+    bool quiet = false;   // -q: nothing but errors
     bool floats = false;  // --float
     // --defaults-for-failed: a calibration writes its fall-back values to a channel it cannot
     // calculate, instead of keeping the board's own coefficients there.

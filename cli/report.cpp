@@ -3,19 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "panel/serial_monitor.h"
+#include "cli/tell.h"
 
 namespace cli {
 namespace {
 
-constexpr const char* kProgram = "tarvikctl";
 constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
-bool g_verbose = false;
-
-void logLine(LogLevel level, const char* line) {
-    if (g_verbose || level != LOG_INFORMATION) std::fprintf(stderr, "%s\n", line);
-}
 
 // The length of the valid UTF-8 sequence at text[at], or 0 when it is none.
 std::size_t utf8Sequence(const std::string& text, std::size_t at) {
@@ -44,15 +37,6 @@ std::size_t utf8Sequence(const std::string& text, std::size_t at) {
 }
 
 }  // namespace
-
-void StartLogging(bool verbose) {
-    g_verbose = verbose;
-    SetLogSink(logLine);
-}
-
-void Complain(const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
-}
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
@@ -103,19 +87,20 @@ std::string JsonArray(const std::vector<std::string>& elements) {
     return out + "]";
 }
 
-void PrintResult(const std::string& command, const Result& result, bool json) {
-    if (json) {
+void PrintResult(const std::string& command, const Result& result, const Options& options) {
+    EndTelling();
+    if (options.json) {
         std::string out = "{\"command\":" + JsonString(command);
         for (const auto& [name, value] : result.fields)
             out.append(",").append(JsonString(name)).append(":").append(value);
         out += ",\"status\":" + JsonInteger(result.status);
         if (result.status != 0) out += ",\"error\":" + JsonString(result.error);
         std::printf("%s}\n", out.c_str());
-    } else {
+    } else if (!options.quiet) {
         for (const std::string& line : result.lines) std::printf("%s\n", line.c_str());
-        if (result.status != 0 && !result.error.empty()) Complain(result.error);
     }
     std::fflush(stdout);
+    if (result.status != 0 && !result.error.empty()) Complain(result.error);
 }
 
 }  // namespace cli

@@ -1,6 +1,5 @@
 #pragma once
-// What tarvikctl tells: the monitor's lines on standard error, popups as
-// lines, and each command's result, plain or as one JSON object.
+// Each command's result: plain lines for people and grep, or one JSON object.
 
 #include <string>
 #include <vector>
@@ -8,13 +7,6 @@
 #include "cli/options.h"
 
 namespace cli {
-
-// Routes the routines' monitor lines to standard error: every line when
-// verbose, else only warnings and errors, so a failure is never silent.
-void StartLogging(bool verbose);
-
-// Writes "tarvikctl: <text>" on standard error.
-void Complain(const std::string& text);
 
 // A JSON text for a string (bytes that are not UTF-8 become U+FFFD), a number with 7 significant
 // digits (null when not finite) or an integer.
@@ -48,9 +40,9 @@ struct Result {
     }
 };
 
-// Prints the result: as JSON, one object with "command", its fields,
-// "status" and, on failure, "error", on standard output; plain, its lines on
-// standard output and the error on standard error.
-void PrintResult(const std::string& command, const Result& result, bool json);
+// Prints the result: with --json, one object with "command", its fields, "status" and, on
+// failure, "error", on standard output; plain, its lines there, none with -q. A failure's
+// error is also told once on standard error, as "tarvikctl: <error>".
+void PrintResult(const std::string& command, const Result& result, const Options& options);
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/tell.h"
 #include "link/connection.h"
 #include "link/deadline.h"
 #include "link/line_guard.h"

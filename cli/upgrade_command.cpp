@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/tell.h"
 #include "firmware/firmware_upgrade.h"
 #include "firmware/upgrade_progress.h"
 #include "firmware/upgrade_session.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr int kBarWidth = 40;
 constexpr int kPercent = 100;
 constexpr int kPlainSteps = 10;  // without a terminal, a line every tenth of the records
+constexpr int kProgressSize = 96;
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -27,7 +29,6 @@ struct Progress {
     int records = 0;
     int plainStep = -1;  // the last tenth reported
     bool onTerminal = false;
-    bool barShown = false;
 };
 Progress g_progress;
 
@@ -41,23 +42,21 @@ void showProgress(int sent, int records) {
     g_progress.sent = sent;
     g_progress.records = records;
     if (records <= 0) return;
+    char text[kProgressSize];
     if (g_progress.onTerminal) {
         const int filled = static_cast<int>(static_cast<long long>(kBarWidth) * sent / records);
-        std::fprintf(stderr, "\r[%-*.*s] %3d%% line %d of %d", kBarWidth, filled,
-                     "########################################",
-                     static_cast<int>(static_cast<long long>(kPercent) * sent / records), sent,
-                     records);
-        g_progress.barShown = true;
+        std::snprintf(text, sizeof text, "[%-*.*s] %3d%% line %d of %d", kBarWidth, filled,
+                      "########################################",
+                      static_cast<int>(static_cast<long long>(kPercent) * sent / records), sent,
+                      records);
+        TellInPlace(text);
         return;
     }
     const int step = static_cast<int>(static_cast<long long>(kPlainSteps) * sent / records);
     if (step == g_progress.plainStep) return;
     g_progress.plainStep = step;
-    std::fprintf(stderr, "line %d of %d\n", sent, records);
-}
-
-void endProgressBar() {
-    if (g_progress.barShown) std::fprintf(stderr, "\n");
+    std::snprintf(text, sizeof text, "line %d of %d", sent, records);
+    Tell(text);
 }
 
 }  // namespace
@@ -78,7 +77,6 @@ int RunUpgrade(const Options& options, Result* result) {
     const UpgradeOutcome upgraded = UpgradeFirmwareFile(file.c_str(), options.port, nullptr);
     sigaction(SIGINT, &previous, nullptr);
     SetUpgradeProgressSink(nullptr);
-    endProgressBar();
 
     result->field("file", JsonString(file));
     result->field("records", JsonInteger(upgraded.records));

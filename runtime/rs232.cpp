@@ -37,6 +37,15 @@ std::map<int, std::string>& reasons() {
     return table;
 }
 
+ComByteWatcher g_byteWatcher = nullptr;
+
+// Shows the bytes a call moved to the watcher, and passes its result on.
+int watched(int port, int direction, const void* buffer, int moved) {
+    if (g_byteWatcher && moved > 0)
+        g_byteWatcher(port, direction, static_cast<const unsigned char*>(buffer), moved);
+    return moved;
+}
+
 SerialBackendFactory& factory() {
     static SerialBackendFactory f;
     return f;
@@ -271,14 +280,18 @@ int ComWrt(int port, const void* buffer, int count) {
     if (count < 0 || (count > 0 && !buffer)) return fail("ComWrt", port, COM_ERR_BAD_SETTING);
     int r =
         open->backend->write(static_cast<const std::uint8_t*>(buffer), count, open->timeoutSeconds);
-    return r < 0 ? fail("ComWrt", port, r) : r;
+    return r < 0 ? fail("ComWrt", port, r) : watched(port, COM_BYTES_SENT, buffer, r);
 }
 
 int ComRd(int port, void* buffer, int count) {
     OPEN_PORT_OR_FAIL("ComRd", port);
     if (count < 0 || (count > 0 && !buffer)) return fail("ComRd", port, COM_ERR_BAD_SETTING);
     int r = open->backend->read(static_cast<std::uint8_t*>(buffer), count, open->timeoutSeconds);
-    return r < 0 ? fail("ComRd", port, r) : r;
+    return r < 0 ? fail("ComRd", port, r) : watched(port, COM_BYTES_RECEIVED, buffer, r);
+}
+
+void SetComByteWatcher(ComByteWatcher watcher) {
+    g_byteWatcher = watcher;
 }
 
 int ComWrtByte(int port, int byte) {

@@ -104,6 +104,14 @@ int ComWrtByte(int port, int byte);
 // A byte 0..255, or negative (COM_ERR_TIMEOUT when none came in time).
 int ComRdByte(int port);
 
+// Which way bytes crossed the line, for a ComByteWatcher.
+enum { COM_BYTES_SENT = 0, COM_BYTES_RECEIVED = 1 };
+// Sees every byte that ComWrt, ComRd, ComWrtByte and ComRdByte moved on any port, as they
+// return, in the order they moved: a trace of the raw line. Bytes flushed unread are not
+// seen. Null, the default, watches nothing.
+using ComByteWatcher = void (*)(int port, int direction, const unsigned char* bytes, int count);
+void SetComByteWatcher(ComByteWatcher watcher);
+
 // While enabled (the default), a failing library call writes one line saying
 // what failed to stderr; disabled, failures are only returned.
 void EnableBreakOnLibraryErrors(void);

@@ -25,6 +25,13 @@ constexpr double kSilenceBoundSeconds = 10.0;
 
 using CliExitStatus = CliTest;
 
+int Count(const std::string& text, const std::string& piece) {
+    int found = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++found;
+    return found;
+}
+
 TEST_F(CliExitStatus, BadUsageExitsTwoAndSendsNothing) {
     Args tooManyWords{"block-write", "60"};
     tooManyWords.resize(tooManyWords.size() + BLOCK_WRITE_BUFFER_WORDS + 1, "1");
@@ -186,6 +193,40 @@ TEST_F(CliExitStatus, StatusErrorAnswerExitsOneAndSaysWhy) {
     EXPECT_EQ(json.status, kCliBoardFailed) << Described(json);
     EXPECT_EQ(JsonOf(json)["status"].toInt(), kCliBoardFailed);
     EXPECT_NE(json.err.find(kUnknownAddressLine), std::string::npos) << json.err;
+}
+
+// A failure is said once, in the "tarvikctl: " line that ends the run, not also in the
+// monitor's lines that led to it; with --json, standard error holds nothing else that could
+// be taken for another program's output, however much -v adds.
+TEST_F(CliExitStatus, EachErrorIsToldOnceAndUnderJsonEveryLineIsTarvikctls) {
+    const std::string refused = writeFile("short.hex", ":00\n");
+    struct Case {
+        Args args;
+        std::string error;
+    };
+    const Case cases[] = {
+        {onBoard({"read", "0x10"}), kUnknownAddressLine},
+        {{"--device", "/nonexistent/tty", "read", "0"}, "No such file or directory"},
+        {onBoard({"upgrade", (folder / "missing.hex").string()}), "No such file or directory"},
+        {onBoard({"upgrade", refused}), "too short for a record"},
+        {onBoard({"calibrate", "adc", "--v1", "2", "--v2", "30"}), "standard input ended"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[c.args.size() - 2] + " " + c.args.back());
+        const CliOutcome plain = RunCli(c.args);
+        EXPECT_NE(plain.status, kCliOk);
+        EXPECT_EQ(Count(plain.err, c.error), 1) << plain.err;
+        EXPECT_EQ(Count(plain.err, "tarvikctl: "), 1) << plain.err;
+
+        for (const char* verbosity : {"-q", "-v", "-vv"}) {
+            Args json = c.args;
+            json.insert(json.end(), {"--json", verbosity});
+            const CliOutcome outcome = RunCli(json);
+            EXPECT_EQ(JsonOf(outcome)["status"].toInt(), outcome.status) << verbosity;
+            for (const std::string& line : LinesOf(outcome.err))
+                EXPECT_EQ(line.rfind("tarvikctl: ", 0), 0u) << verbosity << ": " << line;
+        }
+    }
 }
 
 TEST_F(CliExitStatus, JsonErrorOfAStatusErrorNamesTheStatus) {

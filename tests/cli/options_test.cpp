@@ -1,6 +1,7 @@
 // What reaches tarvikctl from its command line and its input unchanged, and
 // what leaves it as JSON that a parser accepts, whatever the text holds.
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -95,6 +96,36 @@ TEST_F(CliOptions, OptionsAreTakenAsGetoptLongTakesThem) {
     const CliOutcome negative =
         run({"calibrate", "adc", "--v1", "-2", "--v2=30", "--channel", "1", "--json"}, "\n\n");
     EXPECT_NE(negative.status, kCliUsage) << Described(negative);
+}
+
+// -q leaves errors alone; -v adds the monitor's lines; -vv the bytes as the board saw them.
+TEST_F(CliOptions, QuietAndVerboseSetHowMuchIsTold) {
+    const CliOutcome quiet = run({"-q", "read", "0"});
+    EXPECT_EQ(quiet.status, kCliOk) << Described(quiet);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+    EXPECT_EQ(JsonOf(run({"--quiet", "--json", "read", "0"}))["value"].toInt(), 0x0012);
+    const CliOutcome failed = run({"-q", "read", "0x10"});
+    EXPECT_EQ(failed.status, kCliBoardFailed);
+    EXPECT_EQ(LinesOf(failed.err).size(), 1u) << failed.err;
+    EXPECT_EQ(run({"-q", "-v", "read", "0"}).status, kCliUsage);
+
+    const CliOutcome verbose = run({"-v", "read", "0"});
+    EXPECT_NE(verbose.err.find("TX: 42000002"), std::string::npos) << verbose.err;
+    EXPECT_EQ(verbose.err.find("bytes:"), std::string::npos) << verbose.err;
+
+    board.clearRecording();
+    const CliOutcome raw = run({"-vv", "read", "0"});
+    ASSERT_EQ(raw.status, kCliOk) << Described(raw);
+    std::string sent = "TX bytes:", answered = "RX bytes:";
+    char hex[sizeof " FF"];
+    for (const boardsim::WireByte& byte : board.recording()) {
+        std::snprintf(hex, sizeof hex, " %02X", byte.value);
+        (byte.fromConsole ? sent : answered) += hex;
+    }
+    const std::vector<std::string> lines = LinesOf(raw.err);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), sent), lines.end()) << raw.err;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), answered), lines.end()) << raw.err;
+    EXPECT_NE(raw.err.find("TX: 42000002"), std::string::npos) << raw.err;
 }
 
 TEST_F(CliOptions, ReadingsWithWindowsLineEndsAreTaken) {
