@@ -92,6 +92,10 @@ bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Res
     return read == NUMBER_TEXT_OK || refused("word", text, FloatRefusalReason(read), result);
 }
 
+std::string FileNamed(const std::string& word) {
+    return word == STANDARD_INPUT_WORD ? "standard input" : word;
+}
+
 bool WordCount(const Options& options, int fewest, int most, Result* result) {
     const int given = static_cast<int>(options.args.size());
     if (given >= fewest && (most < 0 || given <= most)) return true;

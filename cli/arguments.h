@@ -24,6 +24,11 @@ bool VoltsArgument(const std::string& text, const char* what, double lowest, dou
 // A 32-bit word: a NumberArgument, or with asFloat a finite float's bit pattern.
 bool WordArgument(const std::string& text, bool asFloat, unsigned int* word, Result* result);
 
+// The word that stands for standard input where a command takes a file.
+inline constexpr const char* STANDARD_INPUT_WORD = "-";
+// What a file word is called in messages: "standard input" for "-", else the word.
+std::string FileNamed(const std::string& word);
+
 // Checks that the command got from fewest to most words (most < 0: no limit).
 bool WordCount(const Options& options, int fewest, int most, Result* result);
 

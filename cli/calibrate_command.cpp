@@ -1,9 +1,10 @@
 // calibrate dac|adc: the console's two-point calibration, with the meter's
-// readings and the operator's Enter taken from standard input.
+// readings from a file or standard input and the operator's Enter from
+// standard input.
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
+#include <memory>
 #include <string>
 
 #include "calibration/adc_calibration.h"
@@ -14,6 +15,7 @@
 #include "cli/session.h"
 #include "cli/tell.h"
 #include "panel/channels.h"
+#include "runtime/input_file.h"
 
 namespace cli {
 namespace {
@@ -21,6 +23,34 @@ namespace {
 // The console's ranges for meter readings and applied voltages.
 constexpr double kReadingLowest = -5.0;
 constexpr double kReadingHighest = 40.0;
+
+// No reading or Enter needs more; a longer line is refused whole, never cut into a number.
+constexpr std::size_t kLongestLine = 256;
+constexpr int kReasonSize = 128;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file != stdin) std::fclose(file);
+    }
+};
+using Input = std::unique_ptr<std::FILE, FileCloser>;
+
+// Reads a line from input into *line without its end. False when the input ended (or
+// failed) before the line began.
+bool readLine(std::FILE* input, std::string* line) {
+    line->clear();
+    bool begun = false, tooLong = false;
+    for (int c = std::fgetc(input); c != EOF; c = std::fgetc(input)) {
+        begun = true;
+        if (c == '\n') break;
+        if (line->size() < kLongestLine)
+            line->push_back(static_cast<char>(c));
+        else
+            tooLong = true;
+    }
+    if (tooLong) *line += "...";
+    return begun;
+}
 
 struct Span {
     int selector = 0;  // 0 = all channels, else the channel number
@@ -47,12 +77,13 @@ int uncalculable(ChannelMask channels, const std::string& why, const Options& op
                                                              std::string(fallback) + ")"));
 }
 
-// Reads one meter reading per channel of the span into readings[first..].
-bool readReadings(const Span& span, float readings[], Result* result) {
+// Reads one meter reading per channel of the span from input into readings[first..].
+bool readReadings(std::FILE* input, const std::string& inputName, const Span& span,
+                  float readings[], Result* result) {
     for (int i = span.first; i < span.first + span.count; ++i) {
         std::string line;
-        if (!std::getline(std::cin, line)) {
-            result->fail(EXIT_USAGE, "standard input ended before the reading of channel " +
+        if (!readLine(input, &line)) {
+            result->fail(EXIT_USAGE, inputName + " ended before the reading of channel " +
                                          std::to_string(i + 1));
             return false;
         }
@@ -64,9 +95,20 @@ bool readReadings(const Span& span, float readings[], Result* result) {
     return true;
 }
 
-int calibrateDac(const Span& span, const float volts[2], const Options& options, Result* result) {
+// The readings' file the command names, standard input when it names none or "-". Null,
+// with EXIT_USAGE and the reason in *result, when it cannot be opened.
+Input openReadings(const std::string& file, Result* result) {
+    if (file == STANDARD_INPUT_WORD) return Input(stdin);
+    char why[kReasonSize] = "";
+    Input input(OpenFileForReading(file.c_str(), why, sizeof why));
+    if (!input) result->fail(EXIT_USAGE, file + ": " + why);
+    return input;
+}
+
+int calibrateDac(const Span& span, const float volts[2], std::FILE* input,
+                 const std::string& inputName, const Options& options, Result* result) {
     float readings[2][CHANNEL_COUNT] = {};
-    const bool ask = isatty(STDIN_FILENO) != 0;
+    const bool ask = isatty(fileno(input)) != 0;
     for (int point = 0; point < 2; ++point) {
         if (const CalibrationResult driven = DriveDacOutputs(span.selector, volts[point], 1);
             !driven.ok())
@@ -78,7 +120,7 @@ int calibrateDac(const Span& span, const float volts[2], const Options& options,
                           static_cast<double>(volts[point]), channelsText(span).c_str());
             Tell(text);
         }
-        if (!readReadings(span, readings[point], result)) return result->status;
+        if (!readReadings(input, inputName, span, readings[point], result)) return result->status;
     }
     const ChannelMask flat =
         DacUncalculableChannels(span.selector, volts[0], volts[1], readings[0], readings[1]);
@@ -100,7 +142,7 @@ int calibrateAdc(const Span& span, const float volts[2], const Options& options,
                       static_cast<double>(volts[point]), channelsText(span).c_str());
         Tell(text);
         std::string line;
-        if (!std::getline(std::cin, line))
+        if (!readLine(stdin, &line))
             return result->fail(EXIT_USAGE, "standard input ended before point " +
                                                 std::to_string(point + 1) + " was applied");
         for (int n = span.first; n < span.first + span.count; ++n) {
@@ -127,10 +169,13 @@ int calibrateAdc(const Span& span, const float volts[2], const Options& options,
 }  // namespace
 
 int RunCalibrate(const Options& options, Result* result) {
-    if (!WordCount(options, 1, 1, result)) return result->status;
+    if (!WordCount(options, 1, 2, result)) return result->status;
     const std::string& kind = options.args[0];
     if (kind != "dac" && kind != "adc")
         return result->fail(EXIT_USAGE, "calibrate: say dac or adc, not '" + kind + "'");
+    if (kind == "adc" && options.args.size() > 1 && options.args[1] != STANDARD_INPUT_WORD)
+        return result->fail(EXIT_USAGE,
+                            "calibrate adc reads no file: it waits for Enter on standard input");
     if (!options.hasV1 || !options.hasV2)
         return result->fail(EXIT_USAGE, "calibrate " + kind + " wants --v1 V and --v2 V");
     const bool dac = kind == "dac";
@@ -148,9 +193,12 @@ int RunCalibrate(const Options& options, Result* result) {
     const bool same =
         dac ? LimitControlVoltage(volts[0]) == LimitControlVoltage(volts[1]) : volts[0] == volts[1];
     if (same) return result->fail(EXIT_USAGE, "--v1 and --v2 must differ");
+    const std::string file = options.args.size() > 1 ? options.args[1] : STANDARD_INPUT_WORD;
+    const Input readings = openReadings(file, result);
+    if (!readings) return result->status;
     if (OpenBoardLink(options, false, result) != EXIT_OK) return result->status;
     result->field("kind", JsonString(kind));
-    return dac ? calibrateDac(span, volts, options, result)
+    return dac ? calibrateDac(span, volts, readings.get(), FileNamed(file), options, result)
                : calibrateAdc(span, volts, options, result);
 }
 

@@ -1,6 +1,7 @@
 // tarvikctl: the console's commands from a command line, for scripts and CI
 // on real hardware. Made from the console's own routines; needs no display.
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "cli/commands.h"
@@ -11,6 +12,23 @@
 #include "link/serial_link.h"
 #include "runtime/rs232.h"
 #include "tarvik_version.h"
+
+namespace {
+
+// Complains of an option given to a command it does not belong to; returns whether it was.
+bool misplaced(bool given, const char* option, const std::string& command,
+               std::initializer_list<const char*> commands) {
+    if (!given) return false;
+    std::string owners;
+    for (const char* owner : commands) {
+        if (command == owner) return false;
+        owners += (owners.empty() ? "" : " and ") + std::string(owner);
+    }
+    cli::Complain(std::string(option) + " applies to " + owners + " only");
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     cli::Options options;
@@ -34,10 +52,9 @@ int main(int argc, char* argv[]) {
                           : "unknown command '" + options.command + "'; see tarvikctl --help");
         return cli::EXIT_USAGE;
     }
-    if (options.floats && options.command != "block-read" && options.command != "block-write") {
-        cli::Complain("--float applies to block-read and block-write only");
+    if (misplaced(options.floats, "--float", options.command, {"block-read", "block-write"}) ||
+        misplaced(options.force, "--force", options.command, {"upgrade"}))
         return cli::EXIT_USAGE;
-    }
     // The routines report failures in their own lines; the engine's lines would repeat them.
     DisableBreakOnLibraryErrors();
     cli::StartTelling(options);

@@ -17,6 +17,7 @@ enum LongOnlyOption {
     kJsonOption,
     kFloatOption,
     kDefaultsOption,
+    kForceOption,
     kV1Option,
     kV2Option,
     kChannelOption,
@@ -30,6 +31,7 @@ const option kOptions[] = {
     {"verbose", no_argument, nullptr, 'v'},
     {"float", no_argument, nullptr, kFloatOption},
     {"defaults-for-failed", no_argument, nullptr, kDefaultsOption},
+    {"force", no_argument, nullptr, kForceOption},
     {"v1", required_argument, nullptr, kV1Option},
     {"v2", required_argument, nullptr, kV2Option},
     {"channel", required_argument, nullptr, kChannelOption},
@@ -118,6 +120,9 @@ bool takeOption(int value, Options* o, std::string* error) {
         case kDefaultsOption:
             o->defaultsForFailed = true;
             return true;
+        case kForceOption:
+            o->force = true;
+            return true;
         case kV1Option:
             o->v1 = optarg, o->hasV1 = true;
             return true;
@@ -195,14 +200,16 @@ Commands:
   currents                      the 16 channel currents
   coefficients dac|adc          the 16 gain/offset pairs on the board
   set-output CH VOLTS           calibrated output of channel CH (0 = all)
-  calibrate dac --v1 V --v2 V [--channel K] [--defaults-for-failed]
+  calibrate dac --v1 V --v2 V [--channel K] [--defaults-for-failed] [READINGS]
                                 drive V1, read the meter's readings (one a line) from
-                                standard input, drive V2, read them again; calculate
-                                and write the coefficients
+                                the file READINGS (- or none: standard input), drive
+                                V2, read them again; calculate and write the
+                                coefficients
   calibrate adc --v1 V --v2 V [--channel K] [--defaults-for-failed]
                                 capture each applied voltage after Enter on standard
                                 input; calculate and write the coefficients
-  upgrade FILE                  re-flash the firmware from an Intel HEX file
+  upgrade [--force] FILE        re-flash the firmware from an Intel HEX file (- for
+                                standard input)
   ports                         the serial devices present
 
 Options:
@@ -214,6 +221,7 @@ Options:
   -v, --verbose       write the monitor's lines to standard error; -vv also the
                       raw bytes sent and received
   --float             block words are floats (block-read, block-write)
+  --force             upgrade: send a file that has no end-of-file record
   --v1 V, --v2 V      the calibration's two voltages
   --channel K         calibrate channel K (1 to 16) alone
   --defaults-for-failed

@@ -25,6 +25,7 @@ struct Options {
     int verbosity = 0;    // -v: 1, the monitor's lines; -vv: 2, the raw bytes too
     bool quiet = false;   // -q: nothing but errors
     bool floats = false;  // --float
+    bool force = false;   // --force: upgrade sends a file without an end-of-file record
     // --defaults-for-failed: a calibration writes its fall-back values to a channel it cannot
     // calculate, instead of keeping the board's own coefficients there.
     bool defaultsForFailed = false;

@@ -1,5 +1,7 @@
 // upgrade FILE: the console's upgrade, its file check included, with the
-// progress on standard error and Ctrl+C as the Cancel button.
+// progress on standard error and Ctrl+C as the Cancel button; "-" reads the
+// file from standard input, and --force answers the console's question
+// about a file without an end-of-file record.
 #include <unistd.h>
 
 #include <csignal>
@@ -23,6 +25,8 @@ constexpr int kPlainSteps = 10;  // without a terminal, a line every tenth of th
 constexpr int kProgressSize = 96;
 
 volatile std::sig_atomic_t g_interrupted = 0;
+// The device file through which the upgrade reads its standard input.
+constexpr const char* kStandardInputPath = "/dev/stdin";
 
 struct Progress {
     int sent = 0;
@@ -31,6 +35,15 @@ struct Progress {
     bool onTerminal = false;
 };
 Progress g_progress;
+
+// Whether to send a file without an end-of-file record: only when --force asked for it.
+bool g_force = false;
+bool g_incompleteFile = false;
+int sendIncomplete() {
+    g_incompleteFile = true;
+    if (g_force) Tell("The file has no end-of-file record; sending it as --force asks");
+    return g_force ? 1 : 0;
+}
 
 void onInterrupt(int) {
     g_interrupted = 1;
@@ -74,7 +87,10 @@ int RunUpgrade(const Options& options, Result* result) {
     cancel.sa_handler = onInterrupt;
     sigemptyset(&cancel.sa_mask);
     sigaction(SIGINT, &cancel, &previous);
-    const UpgradeOutcome upgraded = UpgradeFirmwareFile(file.c_str(), options.port, nullptr);
+    g_force = options.force;
+    g_incompleteFile = false;
+    const std::string path = file == STANDARD_INPUT_WORD ? kStandardInputPath : file;
+    const UpgradeOutcome upgraded = UpgradeFirmwareFile(path.c_str(), options.port, sendIncomplete);
     sigaction(SIGINT, &previous, nullptr);
     SetUpgradeProgressSink(nullptr);
 
@@ -86,7 +102,9 @@ int RunUpgrade(const Options& options, Result* result) {
             result->lines.push_back("Data successfully sent");
             return EXIT_OK;
         case UpgradeError::FileRefused:
-            return result->fail(EXIT_USAGE, file + ": " + upgraded.reason);
+            return result->fail(EXIT_USAGE,
+                                FileNamed(file) + ": " + upgraded.reason +
+                                    (g_incompleteFile && !g_force ? " (--force sends it)" : ""));
         case UpgradeError::PortNotOpened:
             return result->fail(EXIT_PORT, upgraded.reason);
         case UpgradeError::Cancelled:

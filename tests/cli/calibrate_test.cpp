@@ -185,6 +185,40 @@ TEST_F(CliCalibrate, EqualPointsKeepTheBoardsCoefficientsUnlessTheFallBackIsAske
     }
 }
 
+// The meter's readings may come from a file, "-" being standard input; the file is opened
+// before anything is driven.
+TEST_F(CliCalibrate, ReadingsComeFromAFileOrFromStandardInput) {
+    const std::string readings = "5.1\n25.2\n";
+    const std::vector<std::string> args{"calibrate", "dac", "--v1",      "5",
+                                        "--v2",      "25",  "--channel", "1"};
+    const auto withWord = [&](const std::string& word) {
+        std::vector<std::string> all = args;
+        all.push_back(word);
+        return all;
+    };
+    const CliOutcome missing = run(withWord((folder / "missing.txt").string()));
+    EXPECT_EQ(missing.status, kCliUsage) << Described(missing);
+    EXPECT_NE(missing.err.find("missing.txt: No such file or directory"), std::string::npos);
+    EXPECT_TRUE(board.received().empty());
+    EXPECT_EQ(run({"calibrate", "adc", "--v1", "2", "--v2", "30", "points.txt"}).status, kCliUsage);
+
+    const CliOutcome fromFile = run(withWord(writeFile("readings.txt", readings)));
+    ASSERT_EQ(fromFile.status, kCliOk) << Described(fromFile);
+    const uint32_t gain = board.word(address::kDacGain);
+    EXPECT_NE(gain, kDefaultDacGain);
+    board.setWord(address::kDacGain, kDefaultDacGain);
+    const CliOutcome fromInput = run(withWord("-"), readings);
+    ASSERT_EQ(fromInput.status, kCliOk) << Described(fromInput);
+    EXPECT_EQ(board.word(address::kDacGain), gain);
+
+    const CliOutcome cut = run(withWord(writeFile("cut.txt", "5.1\n")));
+    EXPECT_EQ(cut.status, kCliUsage) << Described(cut);
+    EXPECT_NE(cut.err.find("cut.txt ended before the reading of channel 1"), std::string::npos)
+        << cut.err;
+    const CliOutcome endless = run(withWord(writeFile("long.txt", "5" + std::string(5000, '0'))));
+    EXPECT_EQ(endless.status, kCliUsage) << Described(endless);
+}
+
 TEST_F(CliCalibrate, ReadingThatIsNoNumberExitsTwoAndWritesNoCoefficients) {
     const uint16_t before = board.reg(address::kDacCode + kLastChannel);
     CliProcess process(onBoard({"calibrate", "dac", "--v1", "5", "--v2", "25"}));

@@ -39,6 +39,37 @@ TEST_F(CliUpgrade, SmallFileReachesTheBootloaderWithProgressOnStandardError) {
     EXPECT_EQ(board.bootloaderLines(), records);
 }
 
+TEST_F(CliUpgrade, DashReadsTheFileFromStandardInput) {
+    const Lines records = ShortRecords(kSmallFileRecords);
+    const CliOutcome piped = run({"upgrade", "-", "--json"}, Joined(records));
+    ASSERT_EQ(piped.status, kCliOk) << Described(piped);
+    EXPECT_EQ(JsonOf(piped)["file"].toString(), "-");
+    EXPECT_EQ(board.bootloaderLines(), records);
+
+    const CliOutcome refused = run({"upgrade", "-"}, ":00\n");
+    EXPECT_EQ(refused.status, kCliUsage) << Described(refused);
+    EXPECT_NE(refused.err.find("tarvikctl: standard input: line 1: too short"), std::string::npos)
+        << refused.err;
+}
+
+// A file without its end-of-file record is most often one cut short: it is sent only when
+// --force says so.
+TEST_F(CliUpgrade, FileWithoutAnEndOfFileRecordIsSentOnlyWithForce) {
+    Lines records = ShortRecords(kSmallFileRecords);
+    records.pop_back();
+    const std::string path = writeFile("cut.hex", Joined(records));
+    const CliOutcome refused = run({"upgrade", path});
+    EXPECT_EQ(refused.status, kCliUsage) << Described(refused);
+    EXPECT_NE(refused.err.find("no end-of-file record"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_TRUE(board.received().empty());
+
+    const CliOutcome forced = run({"upgrade", "--force", path});
+    ASSERT_EQ(forced.status, kCliOk) << Described(forced);
+    EXPECT_EQ(board.bootloaderLines(), records);
+    EXPECT_EQ(run({"read", "0", "--force"}).status, kCliUsage);
+}
+
 TEST_F(CliUpgrade, FileThatCannotBeSentExitsTwoAndSendsNothing) {
     std::string badChecksum = DataRecord(0, {1, 2, 3});
     badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
