@@ -244,7 +244,8 @@ int RunPorts(const Options& options, Result* result) {
     if (!WordCount(options, 0, 0, result)) return result->status;
     std::vector<std::string> ports;
     for (const SerialDeviceEntry& entry : ListSerialDevices()) {
-        result->lines.push_back(entry.path);
+        // A tab, as cut -f1 wants it: a path may hold spaces.
+        result->lines.push_back(entry.path + "\t" + entry.kind);
         ports.push_back("{\"path\":" + JsonString(entry.path) +
                         ",\"kind\":" + JsonString(entry.kind) + "}");
     }

@@ -210,7 +210,7 @@ Commands:
                                 input; calculate and write the coefficients
   upgrade [--force] FILE        re-flash the firmware from an Intel HEX file (- for
                                 standard input)
-  ports                         the serial devices present
+  ports                         the serial devices present, each with its kind
 
 Options:
   --port N            COM port N as the console maps it (TARVIK_COM<N>, the

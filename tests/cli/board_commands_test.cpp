@@ -246,7 +246,14 @@ TEST(CliPorts, ListsTheSerialDevicesWithoutABoard) {
         EXPECT_TRUE(port["path"].isString());
         EXPECT_TRUE(port["kind"].isString());
     }
-    EXPECT_EQ(RunCli({"ports"}).status, kCliOk);
+    // Plain, each line is a device and its kind, as the JSON gives them.
+    const CliOutcome plain = RunCli({"ports"});
+    EXPECT_EQ(plain.status, kCliOk) << Described(plain);
+    Lines expected;
+    for (const QJsonValue& port : json["ports"].toArray())
+        expected.push_back(port["path"].toString().toStdString() + "\t" +
+                           port["kind"].toString().toStdString());
+    EXPECT_EQ(LinesOf(plain.out), expected);
 }
 
 }  // namespace
