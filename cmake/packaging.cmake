@@ -29,6 +29,11 @@ install(CODE "
       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${TARVIK_INSTALLED_BOARD}\")
   endif()" COMPONENT ${TARVIK_CONSOLE})
 
+# bash-completion loads a command's completion from here the first time it is completed.
+install(FILES data/tarvikctl.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tarvikctl
+        COMPONENT ${TARVIK_CTL})
+
 # The console finds its panel here, relative to its own bin/ (runtime/panel_loader.cpp).
 install(FILES panel/Tarviktest.uir DESTINATION ${TARVIK_DATA_DIR} COMPONENT ${TARVIK_CONSOLE})
 

@@ -67,6 +67,7 @@ for size in "${icon_sizes[@]}"; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tarvikdebug.png")
 done
 ctl_expected=(usr/bin/tarvikctl usr/share/man/man1/tarvikctl.1.gz
+              usr/share/bash-completion/completions/tarvikctl
               usr/share/doc/tarvikctl/copyright usr/share/doc/tarvikctl/changelog.Debian.gz)
 contains() {
     local package=$1

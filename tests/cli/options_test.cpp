@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "boardsim/address_map.h"
 #include "tarvik_version.h"
@@ -133,6 +134,66 @@ TEST_F(CliOptions, ReadingsWithWindowsLineEndsAreTaken) {
         RunCli(onBoard({"calibrate", "dac", "--v1", "5", "--v2", "25", "--channel", "1"}),
                "5.1\r\n25.2\r\n");
     EXPECT_EQ(outcome.status, kCliOk) << Described(outcome);
+}
+
+// What bash offers for the words typed so far (the last one being completed), from the
+// completion the package installs.
+std::vector<std::string> Completions(const std::vector<std::string>& words) {
+    std::string command =
+        "bash --norc --noprofile -c 'source \"$0\"; COMP_WORDS=(\"$@\"); "
+        "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tarvikctl; printf \"%s\\n\" \"${COMPREPLY[@]}\"' "
+        "'" TARVIK_COMPLETION_PATH "' tarvikctl";
+    for (const std::string& word : words) {
+        std::string quoted;
+        for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += " '" + quoted + "'";
+    }
+    std::string out;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[kFolderName];
+        while (std::fgets(chunk, sizeof chunk, pipe)) out += chunk;
+        ::pclose(pipe);
+    }
+    std::vector<std::string> offered = LinesOf(out);
+    std::erase(offered, "");
+    return offered;
+}
+
+bool Offers(const std::vector<std::string>& offered, const std::string& word) {
+    return std::find(offered.begin(), offered.end(), word) != offered.end();
+}
+
+TEST_F(CliOptions, BashCompletesCommandsOptionsAndDevices) {
+    linkBoardAt(folder / "board");
+    writeFile("new.hex", "");
+    writeFile("notes.txt", "");
+    using Words = std::vector<std::string>;
+    const std::string board = (folder / "board").string();
+    const std::string typed = (folder / "bo").string();
+    EXPECT_EQ(Completions({"--js"}), Words{"--json"});
+    EXPECT_EQ(Completions({"--device", typed}), Words{board});
+    EXPECT_EQ(Completions({"--device", "=", typed}), Words{board});
+    EXPECT_EQ(Completions({"--device=" + typed}), Words{"--device=" + board});
+    EXPECT_EQ(Completions({"--device", board, "-v", "wr"}), Words{"write"});
+    EXPECT_EQ(Completions({"--port", "2", "coefficients", ""}), (Words{"dac", "adc"}));
+    EXPECT_EQ(Completions({"upgrade", folder.string() + "/"}),
+              Words{(folder / "new.hex").string()});
+    EXPECT_TRUE(Completions({"--port", ""}).empty());
+    // Each device the list offers first is offered, when there is one.
+    if (fs::exists("/dev/ttyS0")) {
+        EXPECT_TRUE(Offers(Completions({"--device", ""}), "/dev/ttyS0"));
+    }
+
+    // Nothing is offered that tarvikctl would not take.
+    const Words commands = Completions({""});
+    EXPECT_TRUE(Offers(commands, "block-read") && Offers(commands, "ports"));
+    for (const std::string& command : commands) {
+        const CliOutcome outcome = RunCli({"--device", "/nonexistent", command});
+        EXPECT_EQ(outcome.err.find("unknown command"), std::string::npos) << command;
+    }
+    const std::string help = RunCli({"--help"}).out;
+    for (const std::string& option : Completions({"--"}))
+        EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 // A script or a bug report names the package the program came in, revision and all.
