@@ -13,6 +13,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/signals.h"
 #include "cli/tell.h"
 #include "panel/channels.h"
 #include "runtime/input_file.h"
@@ -52,6 +53,14 @@ bool readLine(std::FILE* input, std::string* line) {
     return begun;
 }
 
+// Ends the command for an input that gave no line where `what` was awaited: it ended, or a
+// stop signal broke the wait for it (main then gives the signal's status).
+int inputEnded(const std::string& inputName, const std::string& what, Result* result) {
+    if (StopSignal() != 0)
+        return result->fail(EXIT_SIGNAL_BASE + StopSignal(), "interrupted before " + what);
+    return result->fail(EXIT_USAGE, inputName + " ended before " + what);
+}
+
 struct Span {
     int selector = 0;  // 0 = all channels, else the channel number
     int first = 0;
@@ -83,8 +92,7 @@ bool readReadings(std::FILE* input, const std::string& inputName, const Span& sp
     for (int i = span.first; i < span.first + span.count; ++i) {
         std::string line;
         if (!readLine(input, &line)) {
-            result->fail(EXIT_USAGE, inputName + " ended before the reading of channel " +
-                                         std::to_string(i + 1));
+            inputEnded(inputName, "the reading of channel " + std::to_string(i + 1), result);
             return false;
         }
         // A file of readings written elsewhere may end its lines with CR LF.
@@ -143,8 +151,8 @@ int calibrateAdc(const Span& span, const float volts[2], const Options& options,
         Tell(text);
         std::string line;
         if (!readLine(stdin, &line))
-            return result->fail(EXIT_USAGE, "standard input ended before point " +
-                                                std::to_string(point + 1) + " was applied");
+            return inputEnded("standard input",
+                              "point " + std::to_string(point + 1) + " was applied", result);
         for (int n = span.first; n < span.first + span.count; ++n) {
             if (const RegisterResult read = ReadAdcChannelCount(n, &counts[point][n]); !read.ok())
                 return result->boardFailed(

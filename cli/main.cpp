@@ -8,6 +8,7 @@
 #include "cli/options.h"
 #include "cli/report.h"
 #include "cli/session.h"
+#include "cli/signals.h"
 #include "cli/tell.h"
 #include "link/serial_link.h"
 #include "runtime/rs232.h"
@@ -31,6 +32,7 @@ bool misplaced(bool given, const char* option, const std::string& command,
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    cli::CatchStopSignals();
     cli::Options options;
     std::string error;
     if (!cli::ParseOptions(argc, argv, &options, &error)) {
@@ -63,9 +65,15 @@ int main(int argc, char* argv[]) {
     SetPortPointing({"--device", "--device /dev/ttyUSB0", nullptr});
     cli::Result result;
     run(options, &result);
-    cli::PrepareToCloseBoardLink();
+    if (const int signal = cli::StopSignal()) {
+        result.status = cli::EXIT_SIGNAL_BASE + signal;
+        if (result.error.empty())
+            result.error = std::string("stopped by ") + cli::SignalName(signal);
+    }
     cli::PrintResult(options.command, result, options);
     // The result is out; a failed answer may still hold the port for a few seconds.
     const int signal = cli::CloseBoardLink();
-    return signal != 0 ? cli::EXIT_SIGNAL_BASE + signal : result.status;
+    cli::EndTelling();
+    if (signal != 0) cli::EndBySignal(signal);
+    return result.status;
 }

@@ -240,7 +240,8 @@ each line there starts with "tarvikctl: ".
 Exit status: 0 success; 1 the board answered with an error or did not answer,
 or a calibration could not calculate a channel (named on standard error);
 2 bad usage or an input refused before anything was sent; 3 the port could not
-be opened; 130 an upgrade cancelled with Ctrl+C.
+be opened; 129, 130, 143 stopped by SIGHUP, Ctrl+C, SIGTERM, the port put back
+as it was found (an upgrade stops after the line being sent).
 )";
 }
 

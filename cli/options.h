@@ -14,8 +14,7 @@ enum ExitStatus {
     EXIT_BOARD = 1,          // the board answered with an error or did not answer
     EXIT_USAGE = 2,          // bad usage, or an input refused before anything was sent
     EXIT_PORT = 3,           // the port could not be opened
-    EXIT_INTERRUPTED = 130,  // Ctrl+C cancelled an upgrade
-    EXIT_SIGNAL_BASE = 128,  // plus the signal's number: ended by a signal
+    EXIT_SIGNAL_BASE = 128,  // plus the signal's number: stopped by SIGINT, SIGTERM, SIGHUP
 };
 
 struct Options {

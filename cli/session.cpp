@@ -1,13 +1,11 @@
 #include "cli/session.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <string>
 
+#include "cli/signals.h"
 #include "cli/tell.h"
 #include "link/connection.h"
-#include "link/deadline.h"
-#include "link/line_guard.h"
 #include "link/serial_link.h"
 #include "link/transaction.h"
 #include "runtime/rs232.h"
@@ -18,15 +16,6 @@ namespace {
 constexpr const char* kReceiveWaitVariable = "TARVIKCTL_RECEIVE_WAIT";
 constexpr double kShortestReceiveSeconds = 0.1;
 constexpr double kLongestReceiveSeconds = 60;
-
-volatile std::sig_atomic_t g_holdSignal = 0;
-bool g_holding = false;
-struct sigaction g_previousInterrupt = {}, g_previousTerminate = {};
-
-void onSignalDuringHold(int signal) {
-    g_holdSignal = signal;
-    InterruptLinkWaits();
-}
 
 }  // namespace
 
@@ -56,25 +45,11 @@ int OpenBoardLink(const Options& options, bool speedTest, Result* result) {
     return EXIT_OK;
 }
 
-void PrepareToCloseBoardLink() {
-    if (!LineUnsettled()) return;
-    struct sigaction hold = {};
-    hold.sa_handler = onSignalDuringHold;
-    sigemptyset(&hold.sa_mask);
-    sigaction(SIGINT, &hold, &g_previousInterrupt);
-    sigaction(SIGTERM, &hold, &g_previousTerminate);
-    g_holding = true;
-}
-
 int CloseBoardLink() {
-    ShutdownLink();
-    if (!g_holding) return 0;
-    sigaction(SIGINT, &g_previousInterrupt, nullptr);
-    sigaction(SIGTERM, &g_previousTerminate, nullptr);
-    g_holding = false;
-    if (g_holdSignal != 0)
+    const bool settled = ShutdownLink() != 0;
+    if (!settled && StopSignal() != 0)
         Complain("A late answer may still come; wait 5 s before the next command");
-    return g_holdSignal;
+    return StopSignal();
 }
 
 }  // namespace cli

@@ -27,18 +27,12 @@ int MapBoardDevice(const Options& options, Result* result);
 // bad --device) with the device, the system's reason and the fix in *result.
 int OpenBoardLink(const Options& options, bool speedTest, Result* result);
 
-// To be called as the command's result is ready, before it is printed: when an
-// answer failed, from now on a SIGINT or SIGTERM ends the wait of
-// CloseBoardLink (or makes it end at once) instead of the program.
-void PrepareToCloseBoardLink();
-
 // Gives the port up: when an answer failed, only once the line has been quiet
 // long enough that no late answer can reach the next program to open the
-// port (at most the quiet limit). A SIGINT or SIGTERM since
-// PrepareToCloseBoardLink ends that wait at once with "A late answer may still
-// come; wait 5 s before the next command" on standard error. Either way the
-// device gets back its settings and its lock. Returns 0, or the number of the
-// signal that ended the wait.
+// port (at most the quiet limit). A stop signal (signals.h), before or during
+// that wait, ends it at once with "A late answer may still come; wait 5 s
+// before the next command" on standard error. Either way the device gets back
+// its settings and its lock. Returns 0, or the stop signal caught.
 int CloseBoardLink();
 
 }  // namespace cli

@@ -1,5 +1,5 @@
 // upgrade FILE: the console's upgrade, its file check included, with the
-// progress on standard error and Ctrl+C as the Cancel button; "-" reads the
+// progress on standard error and a stop signal as the Cancel button; "-" reads the
 // file from standard input, and --force answers the console's question
 // about a file without an end-of-file record.
 #include <unistd.h>
@@ -14,7 +14,6 @@
 #include "cli/tell.h"
 #include "firmware/firmware_upgrade.h"
 #include "firmware/upgrade_progress.h"
-#include "firmware/upgrade_session.h"
 
 namespace cli {
 namespace {
@@ -24,7 +23,6 @@ constexpr int kPercent = 100;
 constexpr int kPlainSteps = 10;  // without a terminal, a line every tenth of the records
 constexpr int kProgressSize = 96;
 
-volatile std::sig_atomic_t g_interrupted = 0;
 // The device file through which the upgrade reads its standard input.
 constexpr const char* kStandardInputPath = "/dev/stdin";
 
@@ -45,13 +43,7 @@ int sendIncomplete() {
     return g_force ? 1 : 0;
 }
 
-void onInterrupt(int) {
-    g_interrupted = 1;
-}
-
 void showProgress(int sent, int records) {
-    // The transfer looks at the request before its next line.
-    if (g_interrupted) CancelFirmwareUpgrade();
     g_progress.sent = sent;
     g_progress.records = records;
     if (records <= 0) return;
@@ -81,17 +73,11 @@ int RunUpgrade(const Options& options, Result* result) {
 
     g_progress = Progress{};
     g_progress.onTerminal = isatty(STDERR_FILENO) != 0;
-    g_interrupted = 0;
     SetUpgradeProgressSink(showProgress);
-    struct sigaction cancel = {}, previous = {};
-    cancel.sa_handler = onInterrupt;
-    sigemptyset(&cancel.sa_mask);
-    sigaction(SIGINT, &cancel, &previous);
     g_force = options.force;
     g_incompleteFile = false;
     const std::string path = file == STANDARD_INPUT_WORD ? kStandardInputPath : file;
     const UpgradeOutcome upgraded = UpgradeFirmwareFile(path.c_str(), options.port, sendIncomplete);
-    sigaction(SIGINT, &previous, nullptr);
     SetUpgradeProgressSink(nullptr);
 
     result->field("file", JsonString(file));
@@ -108,10 +94,11 @@ int RunUpgrade(const Options& options, Result* result) {
         case UpgradeError::PortNotOpened:
             return result->fail(EXIT_PORT, upgraded.reason);
         case UpgradeError::Cancelled:
-            return result->fail(EXIT_INTERRUPTED, "cancelled at line " +
-                                                      std::to_string(upgraded.sent) + " of " +
-                                                      std::to_string(upgraded.records) +
-                                                      "; the board stays in its bootloader");
+            // A stop signal cancels the upgrade (signals.h); main gives the signal's status.
+            return result->fail(EXIT_SIGNAL_BASE + SIGINT,
+                                "cancelled at line " + std::to_string(upgraded.sent) + " of " +
+                                    std::to_string(upgraded.records) +
+                                    "; the board stays in its bootloader");
         case UpgradeError::Busy:
         case UpgradeError::NoBootloader:
         case UpgradeError::TransferStopped:

@@ -1,6 +1,7 @@
 #include "firmware/upgrade_session.h"
 
 #include "firmware/upgrade_view.h"
+#include "link/deadline.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void CancelFirmwareUpgrade(void) {
 }
 
 int UpgradeCancelRequested(void) {
-    return g_session.cancelRequested ? 1 : 0;
+    return g_session.cancelRequested || LinkWaitsInterrupted() ? 1 : 0;
 }
 
 void SetUpgradeView(const UpgradeView* view) {

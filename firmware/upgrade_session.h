@@ -13,5 +13,6 @@ void EndUpgradeSession(void);
 // Does nothing when no upgrade runs.
 void CancelFirmwareUpgrade(void);
 
-// 1 when the running upgrade has been asked to stop, else 0.
+// 1 when the running upgrade has been asked to stop (CancelFirmwareUpgrade, or the link's
+// InterruptLinkWaits, as a signal to the command line companion does), else 0.
 int UpgradeCancelRequested(void);

@@ -17,9 +17,11 @@ int DeadlinePassed(const Deadline& deadline);
 // Seconds until the deadline; 0 once it has passed.
 double SecondsLeft(const Deadline& deadline);
 
-// Asks the link's waits that may last seconds (the late-answer hold, the quiet wait before a
-// send) to end at their next wake-up. Safe to call from a signal handler; a signal also wakes
-// a sleeping wait at once. Lasts until ClearLinkInterrupt.
+// Asks the link to stop for a program that is being stopped: the waits that may last seconds
+// (the late-answer hold, the quiet wait before a send, the receive wait, the speed test) end
+// at their next wake-up, no frame is sent, and a firmware upgrade stops after the line it is
+// sending. Safe to call from a signal handler; a signal also wakes a sleeping wait at once.
+// Lasts until ClearLinkInterrupt.
 void InterruptLinkWaits(void);
 void ClearLinkInterrupt(void);
 // 1 after InterruptLinkWaits, else 0.

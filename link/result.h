@@ -35,5 +35,6 @@ enum class LinkError {
     Checksum,       // the answer's checksum is wrong
     WrongCommand,   // the answer is to another command
     BadRequest,     // a length the frame cannot carry; nothing sent
+    Interrupted,    // InterruptLinkWaits: nothing sent, or the answer no longer waited for
 };
 using LinkResult = Result<LinkError>;

@@ -5,7 +5,8 @@
 
 // Sets the timer to 0.25 s, counts polls of the input queue until two ticks
 // have passed (delivered by the event loop, or counted from the clock where
-// there is none), stores the count in g_iSpeedCounter and returns it.
+// there is none), stores the count in g_iSpeedCounter and returns it. Ends
+// early, with the polls counted so far, after InterruptLinkWaits.
 int RunSpeedTest(void);
 
 // Seconds the last speed test's window lasted, from the timer's restart to the

@@ -126,13 +126,17 @@ LinkResult SendFrame(unsigned int* words, int count) {
     }
     g_iBusy = 1;
     const double settleStart = Timer();
+    // A program being stopped starts no exchange it would not wait for.
+    if (LinkWaitsInterrupted())
+        return sendEnded(failureLogged(LinkError::Interrupted, "Interrupted; nothing sent"));
     switch (SettleLine(g_iCom_port_num)) {
         case LineSettle::Settled:
             break;
         case LineSettle::PortFailed:
             return sendEnded(portFailure("Failed to read input queue"));
-        case LineSettle::NotQuiet:
-        case LineSettle::Interrupted: {
+        case LineSettle::Interrupted:
+            return sendEnded(failureLogged(LinkError::Interrupted, "Interrupted; nothing sent"));
+        case LineSettle::NotQuiet: {
             char what[128];
             std::snprintf(what, sizeof what,
                           "The line never went quiet after a failed answer (%d bytes in %.1f s); "
@@ -203,6 +207,10 @@ LinkResult ReceiveFrame(int expectedBytes) {
     }
     const Deadline deadline = DeadlineAfter(FullReceiveWaitSeconds());
     for (;;) {
+        // The answer may still come: the line stays unsettled for whoever opens it next.
+        if (LinkWaitsInterrupted())
+            return receiveEnded(
+                failureLogged(LinkError::Interrupted, "Interrupted while waiting for the answer"));
         const int queued = WaitInQLen(g_iCom_port_num, expectedBytes, SecondsLeft(deadline));
         // A vanished device will send nothing more: no point in waiting.
         if (queued < 0) return receiveEnded(portFailure("Failed to read input queue"));

@@ -15,6 +15,8 @@ int BusyRefused(void);
 // next (tick_clock.h), and logs it as "TX: " lines. Returns success, or, each
 // with its line logged and g_iBusy 0 afterwards:
 //   Busy          "WARNING: g_iBusy, can't process cmd!"; nothing sent, g_iBusy kept
+//   Interrupted   "ERROR on <id>: Interrupted; nothing sent" after InterruptLinkWaits,
+//                 before the frame or during the wait for a quiet line
 //   LineNotQuiet  "ERROR on <id>: The line never went quiet after a failed answer
 //                 (<n> bytes in <s> s); nothing sent"
 //   WriteRefused  "ERROR on <id>: Failed to write output queue"
@@ -34,6 +36,8 @@ int SendSerialMsg(unsigned int* words, int count);
 //   BadRequest  "ERROR on <id>: Invalid response length <n>"; nothing read
 //   NoAnswer    "ERROR on <id>: Timed out on GetInQLen", then LogNoAnswerAdvice's line
 //               unless held
+//   Interrupted "ERROR on <id>: Interrupted while waiting for the answer", at once after
+//               InterruptLinkWaits (a signal wakes the wait)
 //   ShortRead   "ERROR on <id>: Timed out on ComRd"
 //   PortFailed  "ERROR on <id>: Failed to read input queue"
 //   DeviceGone  the device vanished (at once, not at the time-out): link taken down

@@ -1,7 +1,13 @@
 // tarvikctl's exit statuses, which scripts act on: bad usage refused before
 // the board hears anything, a port that does not open, a board that fails.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +25,11 @@ using Kind = boardsim::Fault::Kind;
 // The status the board sets for an address it does not have.
 constexpr uint8_t kUnknownAddressStatus = 0x10;
 constexpr const char* kUnknownAddressLine = "Status register error: unrecognized address";
+// How soon a stop signal ends a command: what a person pressing Ctrl+C takes for at once.
+constexpr double kStopBoundSeconds = 0.3;
+constexpr int kWaitMs = 10'000;
+// A request's first word, which the board has when a command waits for its answer.
+constexpr std::size_t kRequestWordBytes = 4;
 // A board that does not answer must not hold a script for long; a run takes a few seconds
 // (the receive wait), so this bound leaves room for a loaded machine.
 constexpr double kSilenceBoundSeconds = 10.0;
@@ -179,6 +190,93 @@ TEST_F(CliExitStatus, ASignalEndsTheLateAnswerHoldAtOnceWithAWarning) {
                   std::string::npos)
             << outcome.err;
         board.clearFaults();
+    }
+}
+
+// Terminal settings no program would leave on the board's line: whoever had the line last
+// and put them back is seen, and whoever did not is seen too.
+class FoundSettings {
+  public:
+    explicit FoundSettings(const std::string& device)
+        : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (fd_ < 0 || tcgetattr(fd_, &found_) != 0) return;
+        found_.c_iflag |= IXON | IXOFF;
+        found_.c_lflag |= ICANON;
+        found_.c_cflag |= CSTOPB;
+        cfsetispeed(&found_, B9600);
+        cfsetospeed(&found_, B9600);
+        tcsetattr(fd_, TCSANOW, &found_);
+        tcgetattr(fd_, &found_);
+    }
+    ~FoundSettings() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool valid() const { return fd_ >= 0; }
+    // True when the line has the settings it was given, as stty -a would show them.
+    bool unchanged() const {
+        termios now{};
+        if (tcgetattr(fd_, &now) != 0) return false;
+        return now.c_iflag == found_.c_iflag && now.c_oflag == found_.c_oflag &&
+               now.c_cflag == found_.c_cflag && now.c_lflag == found_.c_lflag &&
+               cfgetispeed(&now) == cfgetispeed(&found_) &&
+               cfgetospeed(&now) == cfgetospeed(&found_) &&
+               std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(found_.c_cc));
+    }
+
+  private:
+    int fd_ = -1;
+    termios found_{};
+};
+
+// Ctrl+C, SIGTERM or a hang-up end whatever the command waits for within 0.3 s, with the
+// signal's status and the port put back as it was found. A request left without its answer
+// is warned of, as after the late-answer hold, since the answer may still come.
+TEST_F(CliExitStatus, AStopSignalEndsAnyCommandPromptlyWithThePortAsItWasFound) {
+    struct Case {
+        Args args;
+        std::string waitFor;  // on standard error; empty: until the board has the request
+        int signal;
+        bool requestPending;
+    };
+    const Case cases[] = {
+        {{"read", "0x20"}, "", SIGINT, true},
+        {{"--json", "block-read", "0x60", "16"}, "", SIGTERM, true},
+        // Its speed test, or the firmware version's wait, whichever the signal meets.
+        {{"-v", "info"}, "Connected to COM1", SIGTERM, false},
+        {{"calibrate", "adc", "--v1", "2", "--v2", "30"}, "then press Enter", SIGHUP, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[c.args.size() - 2] + " " + c.args.back());
+        board.setFault({.kind = Kind::Silence});
+        board.clearRecording();
+        const FoundSettings found(board.devicePath());
+        ASSERT_TRUE(found.valid());
+        CliProcess process(onBoard(c.args));
+        if (c.waitFor.empty())
+            ASSERT_TRUE(board.waitForReceived(kRequestWordBytes, kWaitMs));
+        else
+            ASSERT_TRUE(process.waitForError(c.waitFor)) << process.finish().err;
+        const auto signalled = std::chrono::steady_clock::now();
+        process.signal(c.signal);
+        const CliOutcome outcome = process.finish();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - signalled;
+        EXPECT_EQ(outcome.status, 128 + c.signal) << Described(outcome);
+        EXPECT_LT(took.count(), kStopBoundSeconds);
+        EXPECT_TRUE(found.unchanged()) << "the port's settings were not put back";
+        if (c.requestPending) {
+            EXPECT_NE(outcome.err.find("A late answer may still come"), std::string::npos)
+                << outcome.err;
+        }
+        if (c.args.front() == "--json") {
+            EXPECT_EQ(JsonOf(outcome)["status"].toInt(), 128 + c.signal);
+        }
+        if (c.args.front() == "calibrate") {
+            EXPECT_NE(outcome.err.find("interrupted before point 1"), std::string::npos)
+                << outcome.err;
+        }
+        board.clearFaults();
+        // The lock went with the program: the next run has the port.
+        EXPECT_EQ(run({"read", "0"}).status, kCliOk);
     }
 }
 

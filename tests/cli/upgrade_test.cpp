@@ -2,6 +2,7 @@
 // arrives record by record, a bad one is refused before anything is sent, and
 // Ctrl+C stops a transfer between records.
 #include <QJsonObject>
+#include <csignal>
 #include <string>
 
 #include "tests/cli/cli_fixture.h"
@@ -89,21 +90,26 @@ TEST_F(CliUpgrade, FileThatCannotBeSentExitsTwoAndSendsNothing) {
 TEST_F(CliUpgrade, CtrlCStopsBetweenRecordsAndTheBoardStaysInItsBootloader) {
     board.setPacing(true);
     const std::string path = writeFile("long.hex", Joined(ShortRecords(kLongFileRecords)));
-    CliProcess upgrade(onBoard({"upgrade", path, "--json"}));
-    ASSERT_TRUE(upgrade.waitForError("line 0 of " + std::to_string(kLongFileRecords)))
-        << upgrade.finish().err;
-    upgrade.interrupt();
-    const CliOutcome outcome = upgrade.finish();
-    ASSERT_EQ(outcome.status, kCliInterrupted) << Described(outcome);
-    const QJsonObject json = JsonOf(outcome);
-    EXPECT_EQ(json["status"].toInt(), kCliInterrupted);
-    EXPECT_TRUE(json["error"].toString().contains("cancelled")) << outcome.out;
-    EXPECT_TRUE(outcome.err.find("cancelled") != std::string::npos) << outcome.err;
-    EXPECT_EQ(json["records"].toInt(), kLongFileRecords);
-    const int sent = json["sent"].toInt();
-    EXPECT_LT(sent, kLongFileRecords);
-    EXPECT_EQ(board.bootloaderLines().size(), static_cast<std::size_t>(sent));
-    EXPECT_TRUE(board.bootloaderMode());
+    // SIGTERM, as a CI runner's time-out sends it, stops it the same way.
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        board.setBootloaderMode(false);
+        CliProcess upgrade(onBoard({"upgrade", path, "--json"}));
+        ASSERT_TRUE(upgrade.waitForError("line 0 of " + std::to_string(kLongFileRecords)))
+            << upgrade.finish().err;
+        upgrade.signal(signal);
+        const CliOutcome outcome = upgrade.finish();
+        ASSERT_EQ(outcome.status, 128 + signal) << Described(outcome);
+        const QJsonObject json = JsonOf(outcome);
+        EXPECT_EQ(json["status"].toInt(), 128 + signal);
+        EXPECT_TRUE(json["error"].toString().contains("cancelled")) << outcome.out;
+        EXPECT_TRUE(outcome.err.find("cancelled") != std::string::npos) << outcome.err;
+        EXPECT_EQ(json["records"].toInt(), kLongFileRecords);
+        const int sent = json["sent"].toInt();
+        EXPECT_LT(sent, kLongFileRecords);
+        EXPECT_EQ(board.bootloaderLines().size(), static_cast<std::size_t>(sent));
+        EXPECT_TRUE(board.bootloaderMode());
+    }
 
     // A read meanwhile is lost on the bootloader, which keeps its bytes as the start of a
     // line; the next upgrade still takes the board at the first try.

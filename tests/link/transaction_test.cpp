@@ -3,7 +3,9 @@
 #include "link/transaction.h"
 
 #include "link/connection.h"
+#include "link/deadline.h"
 #include "link/frame.h"
+#include "link/line_guard.h"
 #include "link/serial_link.h"
 #include "panel/Tarviktest.h"
 #include "panel/panel.h"
@@ -252,6 +254,27 @@ TEST_F(TransactionTest, NotConnectedSendsNothingAndFails) {
     EXPECT_EQ(SetBlock(0x60, 16, words), LINK_NOT_CONNECTED);
     EXPECT_TRUE(monitorLines().empty());
     expectOnlyTheNextReadSent();
+}
+
+// A program being stopped (tarvikctl on a signal) asks the link to stop: nothing more goes
+// out, a wait for an answer ends at once and leaves the line guarded for its late answer.
+TEST_F(TransactionTest, AnInterruptedLinkSendsNothingAndWaitsForNoAnswer) {
+    board.setFault(Fault{.kind = Fault::Kind::Silence});
+    g_iTXCommand_id = 0x42;
+    g_uiTx_word_buf[0] = 0x42000002;
+    g_uiTx_word_buf[1] = 0x00010000;
+    ASSERT_TRUE(SendFrame(g_uiTx_word_buf, 2).ok());
+    InterruptLinkWaits();
+    const double start = Timer();
+    EXPECT_EQ(ReceiveFrame(2 * 4).error, LinkError::Interrupted);
+    EXPECT_LT(Timer() - start, FullReceiveWaitSeconds() / 2);
+    EXPECT_EQ(LineUnsettled(), 1);
+    EXPECT_EQ(lastMonitorLine(), "ERROR on 66: Interrupted while waiting for the answer");
+    const std::size_t sent = board.received().size();
+    EXPECT_EQ(SendFrame(g_uiTx_word_buf, 2).error, LinkError::Interrupted);
+    EXPECT_EQ(g_iBusy, 0);
+    EXPECT_EQ(board.received().size(), sent);
+    ClearLinkInterrupt();
 }
 
 TEST_F(TransactionTest, BoardHangingUpMidAnswerFailsPromptly) {
