@@ -1,6 +1,5 @@
 // tarvikctl: the console's commands from a command line, for scripts and CI
 // on real hardware. Made from the console's own routines; needs no display.
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -33,6 +32,7 @@ bool misplaced(bool given, const char* option, const std::string& command,
 
 int main(int argc, char* argv[]) {
     cli::CatchStopSignals();
+    cli::IgnoreBrokenPipes();
     cli::Options options;
     std::string error;
     if (!cli::ParseOptions(argc, argv, &options, &error)) {
@@ -40,11 +40,11 @@ int main(int argc, char* argv[]) {
         return cli::EXIT_USAGE;
     }
     if (options.help) {
-        std::fputs(cli::UsageText().c_str(), stdout);
+        cli::WriteOutput(cli::UsageText());
         return cli::EXIT_OK;
     }
     if (options.version) {
-        std::printf("tarvikctl %s\n", TARVIK_PACKAGE_VERSION);
+        cli::WriteOutput(std::string("tarvikctl ") + TARVIK_PACKAGE_VERSION + "\n");
         return cli::EXIT_OK;
     }
     const cli::CommandFunction run = cli::FindCommand(options.command);

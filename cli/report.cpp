@@ -1,7 +1,9 @@
 #include "cli/report.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/tell.h"
 
@@ -87,19 +89,30 @@ std::string JsonArray(const std::vector<std::string>& elements) {
     return out + "]";
 }
 
+bool WriteOutput(const std::string& text) {
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    if (written || errno == EPIPE) return true;
+    Complain(std::string("cannot write standard output: ") + std::strerror(errno));
+    return false;
+}
+
 void PrintResult(const std::string& command, const Result& result, const Options& options) {
     EndTelling();
+    // The whole result in one piece: a reader that leaves early gets a part of it, never a
+    // part of it elsewhere.
+    std::string out;
     if (options.json) {
-        std::string out = "{\"command\":" + JsonString(command);
+        out = "{\"command\":" + JsonString(command);
         for (const auto& [name, value] : result.fields)
             out.append(",").append(JsonString(name)).append(":").append(value);
         out += ",\"status\":" + JsonInteger(result.status);
         if (result.status != 0) out += ",\"error\":" + JsonString(result.error);
-        std::printf("%s}\n", out.c_str());
+        out += "}\n";
     } else if (!options.quiet) {
-        for (const std::string& line : result.lines) std::printf("%s\n", line.c_str());
+        for (const std::string& line : result.lines) out.append(line).append("\n");
     }
-    std::fflush(stdout);
+    WriteOutput(out);
     if (result.status != 0 && !result.error.empty()) Complain(result.error);
 }
 

@@ -40,9 +40,14 @@ struct Result {
     }
 };
 
+// Writes text on standard output at once. A reader that went away (a closed pipe) is not
+// told of: true either way; false, with "tarvikctl: cannot write standard output: <why>" on
+// standard error, for any other failure (a full disk).
+bool WriteOutput(const std::string& text);
+
 // Prints the result: with --json, one object with "command", its fields, "status" and, on
 // failure, "error", on standard output; plain, its lines there, none with -q. A failure's
-// error is also told once on standard error, as "tarvikctl: <error>".
+// error is also told once on standard error, as "tarvikctl: <error>". Writes as WriteOutput.
 void PrintResult(const std::string& command, const Result& result, const Options& options);
 
 }  // namespace cli

@@ -39,6 +39,13 @@ void CatchStopSignals() {
     for (const StopSignalName& s : kStopSignals) sigaction(s.signal, &stop, nullptr);
 }
 
+void IgnoreBrokenPipes() {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 int StopSignal() {
     return g_signal;
 }

@@ -10,6 +10,10 @@ namespace cli {
 // (an upgrade after the line it is sending); a blocking read of standard input returns.
 void CatchStopSignals();
 
+// From now on a write to a closed standard output or error fails instead of ending the
+// program (SIGPIPE is ignored), so the port is still put back after it.
+void IgnoreBrokenPipes();
+
 // The stop signal caught so far, or 0.
 int StopSignal();
 

@@ -46,7 +46,7 @@ int shellStatus(int waitStatus) {
 
 }  // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args) {
+CliProcess::CliProcess(const std::vector<std::string>& args, Output output) {
     // A child that exits before reading its input must fail our write, not end the test.
     std::signal(SIGPIPE, SIG_IGN);
     std::array<int, 2> in{-1, -1}, out{-1, -1}, err{-1, -1};
@@ -56,6 +56,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args) {
             for (int& fd : *pair) closeFd(fd);
         return;
     }
+    if (output == Output::ReaderGone) closeFd(out[0]);
     std::vector<std::string> words{TARVIK_CTL_PATH};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;

@@ -23,8 +23,12 @@ class CliProcess {
     // well under the per-test time-out.
     static constexpr int kLifetimeMs = 40'000;
 
+    // How the child's standard output ends: in the test's pipe, or in a pipe nobody reads
+    // (its reader gone before the child starts, as `tarvikctl ports | head -c1` leaves it).
+    enum class Output { Collected, ReaderGone };
+
     // Starts tarvikctl with args (argv[0] excluded).
-    explicit CliProcess(const std::vector<std::string>& args);
+    explicit CliProcess(const std::vector<std::string>& args, Output output = Output::Collected);
     ~CliProcess();  // kills and reaps a child still running
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;

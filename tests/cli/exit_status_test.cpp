@@ -280,6 +280,36 @@ TEST_F(CliExitStatus, AStopSignalEndsAnyCommandPromptlyWithThePortAsItWasFound) 
     }
 }
 
+// A reader that goes away (`tarvikctl ports | head -c1`) ends nothing early: the command runs
+// to its end, its port put back, and nothing of its output turns up on standard error.
+TEST_F(CliExitStatus, AClosedStandardOutputEndsTheProgramQuietly) {
+    struct Case {
+        Args args;
+        int status;
+    };
+    const Case cases[] = {
+        {{"ports"}, kCliOk},
+        {{"--help"}, kCliOk},
+        {onBoard({"--json", "read", "0"}), kCliOk},
+        {onBoard({"read", "0x10"}), kCliBoardFailed},
+        // An answer that comes late: the hold after the result still runs to its end.
+        {onBoard({"--json", "read", "0x20"}), kCliBoardFailed},
+    };
+    const int lateMs = static_cast<int>(1.6 * kCliReceiveWaitSeconds * 1000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        if (c.args.back() == "0x20") board.setFault({.kind = Kind::Delay, .delayMs = lateMs});
+        const FoundSettings found(board.devicePath());
+        CliProcess process(c.args, CliProcess::Output::ReaderGone);
+        const CliOutcome outcome = process.finish();
+        EXPECT_EQ(outcome.status, c.status) << Described(outcome);
+        EXPECT_EQ(outcome.err.find('{'), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find("cannot write"), std::string::npos) << outcome.err;
+        EXPECT_TRUE(found.unchanged());
+        board.clearFaults();
+    }
+}
+
 TEST_F(CliExitStatus, StatusErrorAnswerExitsOneAndSaysWhy) {
     board.setFault({.kind = Kind::StatusBits, .status = kUnknownAddressStatus});
     const CliOutcome plain = run({"block-read", "0x60", "2"});
