@@ -1,7 +1,6 @@
 #include "cli/tell.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "panel/serial_monitor.h"
 #include "runtime/rs232.h"
