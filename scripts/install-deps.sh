@@ -24,6 +24,8 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-serial
 # seconds).
 lock_wait_seconds=${TARVIK_APT_LOCK_WAIT:-600}
 lock_poll_seconds=${TARVIK_APT_LOCK_POLL:-5}
+# How long each of those waits really sleeps: the poll, unless a test makes it short.
+lock_sleep=${TARVIK_APT_LOCK_SLEEP:-$lock_poll_seconds}
 
 list=0
 if [ "${1:-}" = --list ]; then
@@ -82,7 +84,7 @@ apt_get() {
             if [ "$waited" -eq 0 ]; then
                 echo "Another apt holds its lock: waiting for it (at most $lock_wait_seconds s)..."
             fi
-            sleep "$lock_poll_seconds"
+            sleep "$lock_sleep"
             waited=$((waited + lock_poll_seconds))
             continue
         fi

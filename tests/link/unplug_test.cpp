@@ -51,13 +51,6 @@ class UnplugTest : public BoardTest {
         board.setRawTemperature(500);
         pointLink();
     }
-    // Dispatches events, as the idle console does, until `done` or the time is up.
-    static bool pumpUntil(const std::function<bool()>& done, int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms) PumpEvents(10);
-        return done();
-    }
     std::string goneLine() const {
         return "ERROR: COM1 (" + link + ") is gone: Input/output error";
     }
@@ -78,7 +71,7 @@ TEST_F(UnplugTest, AnIdleUnplugIsReportedOnceAndOnePressReconnects) {
 
     board.stop();
     // Noticed within a tick or so while idle, and said once: two more ticks add nothing.
-    ASSERT_TRUE(pumpUntil([] { return g_iConnection_status == 0; }, 3000));
+    ASSERT_TRUE(PumpUntil([] { return g_iConnection_status == 0; }, 3000));
     PumpEvents(600);
     EXPECT_EQ(monitorLines(), (Lines{goneLine(), "Disconnected from COM1"}));
     EXPECT_EQ(connectLabel(), "Connect");

@@ -82,7 +82,7 @@ run() {
     echo 0 >"$work/calls"
     status=0
     env -i PATH="$bin" FAKE_UID=1000 FAKE_INSTALLED= FAKE_LOG="$work/log" \
-        FAKE_CALLS="$work/calls" TARVIK_APT_LOCK_POLL=1 "${assignments[@]}" \
+        FAKE_CALLS="$work/calls" TARVIK_APT_LOCK_POLL=1 TARVIK_APT_LOCK_SLEEP=0.01 "${assignments[@]}" \
         "$BASH" "$script" "$@" >"$work/out" 2>&1 </dev/null || status=$?
 }
 has() { grep -qF -- "$1" "$work/out"; }

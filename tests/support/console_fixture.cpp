@@ -21,6 +21,13 @@ void PumpEvents(int ms) {
     } while (timer.elapsed() < ms);
 }
 
+bool PumpUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) PumpEvents(10);
+    return done();
+}
+
 void ConsoleTest::SetUp() {
     g_hmainPanel = LoadPanel(0, "Tarviktest.uir", PANEL);
     ASSERT_GT(g_hmainPanel, 0) << GetUILErrorDetail();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,3 +33,5 @@ class ConsoleTest : public ::testing::Test {
 
 // Processes events for about `ms` milliseconds.
 void PumpEvents(int ms);
+// Processes events until done() holds, at most about `ms` milliseconds; returns done().
+bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
