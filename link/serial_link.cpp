@@ -127,8 +127,23 @@ std::string logOpenFailureReason(int port, int code) {
             break;
         case COM_ERR_NOT_SERIAL:
             what = std::string("not a serial device (") + reason + ")";
-            fix = withPort("Point COM%d at the board's serial device: ", port) +
-                  pointingFix(port, source);
+            fix = IsNetworkDevice(path)
+                      ? "rfc2217:// is for ser2net's telnet(rfc2217) accepters, tcp:// for its "
+                        "tcp ones"
+                      : withPort("Point COM%d at the board's serial device: ", port) +
+                            pointingFix(port, source);
+            break;
+        case COM_ERR_NO_HOST:
+            fix = "Check the host's name, or " + pointingFix(port, source);
+            break;
+        case COM_ERR_UNREACHABLE:
+            fix = "Is ser2net running there, and is the port in its configuration?";
+            break;
+        case COM_ERR_BAD_SETTING:
+            if (IsNetworkDevice(path))
+                fix =
+                    "The server must take 38400 baud, 8 data bits, no parity, one stop bit "
+                    "and no flow control";
             break;
         default:
             break;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "runtime/device_url.h"
 #include "runtime/library_errors.h"
 #include "runtime/port_map.h"
 #include "runtime/serial_backend.h"
@@ -64,7 +65,9 @@ const char* meaningOf(int code) {
                                            "permission denied",
                                            "in use by another program",
                                            "not a serial device",
-                                           "mapped, but the settings file cannot be written"};
+                                           "mapped, but the settings file cannot be written",
+                                           "host not found",
+                                           "server not reachable"};
     constexpr int kCount = static_cast<int>(sizeof kMeaning / sizeof kMeaning[0]);
     // Codes are negative; anything outside the table is "unknown error".
     return (code < 0 && -code < kCount) ? kMeaning[-code] : kMeaning[-COM_ERR_UNKNOWN];
@@ -136,8 +139,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     if (!open) {
         std::string path = (deviceName && *deviceName) ? deviceName : ComPortPath(port);
         OpenFailure failure;
-        std::unique_ptr<SerialBackend> backend =
-            factory() ? factory()(port, path, &failure) : OpenTermiosBackend(path, &failure);
+        std::unique_ptr<SerialBackend> backend = factory() ? factory()(port, path, &failure)
+                                                 : IsDeviceUrl(path)
+                                                     ? OpenNetworkBackend(path, &failure)
+                                                     : OpenTermiosBackend(path, &failure);
         if (!backend) {
             const int code = failure.code < 0 ? failure.code : COM_ERR_OPEN_FAILED;
             reasons()[port] = failure.reason.empty() ? meaningOf(code) : failure.reason;
@@ -149,9 +154,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     }
     int r = open->backend->configure(baudRate, parity, dataBits, stopBits);
     if (r < 0) {
+        const std::string why = open->backend->failureReason();
         ports().erase(port);
-        reasons()[port] = meaningOf(r);
-        return fail("OpenComConfig", port, r);
+        reasons()[port] = why.empty() ? meaningOf(r) : why;
+        return fail("OpenComConfig", port, r, reasons()[port]);
     }
     open->backend->setHardwareHandshake(false);
     return 0;
@@ -192,6 +198,10 @@ int SetComPortDevice(int port, const char* device, int remember, int source) {
     if (remember && !RememberComPortDevice(port, device))
         return fail("SetComPortDevice", port, COM_ERR_NOT_SAVED);
     return 0;
+}
+
+int IsNetworkDevice(const char* path) {
+    return path && IsDeviceUrl(path) ? 1 : 0;
 }
 
 int CheckComDevicePath(const char* path, char* reason, int size) {

@@ -2,7 +2,9 @@
 // Numbered serial ports (COM1 = 1). Port n is, first found: the device given
 // on the command line (--port n=DEVICE) or chosen during the run, the
 // environment variable TARVIK_COM<n>, the device remembered in the settings
-// file (key "ports/COM<n>"), /dev/ttyS<n-1>. Every call returns a negative
+// file (key "ports/COM<n>"), /dev/ttyS<n-1>. A device is a local terminal's path, or a
+// serial port on another machine (tcp://HOST:PORT, rfc2217://HOST:PORT; the server's
+// serial settings come with the second). Every call returns a negative
 // COM_ERR_ code on failure; a port whose device vanished (unplugged, other
 // side hung up) fails at once and never blocks.
 
@@ -19,6 +21,8 @@ enum {
     COM_ERR_IN_USE = -10,        // open: another program (or console) holds the device
     COM_ERR_NOT_SERIAL = -11,    // open: the path is no serial device
     COM_ERR_NOT_SAVED = -12,     // SetComPortDevice: mapped, but the settings file is unwritable
+    COM_ERR_NO_HOST = -13,       // open: a network device's host name does not resolve
+    COM_ERR_UNREACHABLE = -14,   // open: a network device's server refused or did not answer
 };
 // Where a port's device comes from, highest precedence first.
 enum {
@@ -61,6 +65,8 @@ int GetComPortMapping(int port, char* path, int size);
 // (device empty, or another source) with nothing changed; COM_ERR_NOT_SAVED
 // when mapped but the settings file could not be written.
 int SetComPortDevice(int port, const char* device, int remember, int source = COM_MAP_CHOSEN);
+// 1 when path names a serial port on the network (tcp://, rfc2217://), else 0.
+int IsNetworkDevice(const char* path);
 // Whether path can stand for a port's device, found without opening it: it exists and is
 // a terminal (serial port, USB adapter, pseudo-terminal). Returns 0; else COM_ERR_NO_DEVICE
 // (nothing there) or COM_ERR_NOT_SERIAL (a folder, a file, another kind of device), with

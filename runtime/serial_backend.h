@@ -37,6 +37,9 @@ class SerialBackend {
     // or COM_ERR_IO with the system's words for what happened in *reason.
     // A stand-in that cannot vanish keeps this default.
     virtual int checkPresent(std::string* /*reason*/) { return 0; }
+    // Why the last call failed, in words, when the code alone does not say it (a network
+    // server that answered a setting with another value); empty otherwise.
+    virtual std::string failureReason() const { return {}; }
 };
 
 // Why a device did not open: a COM_ERR_ code (COM_ERR_NO_DEVICE,
@@ -53,6 +56,13 @@ struct OpenFailure {
 // had when the backend is destroyed. Null with *failure filled in when the
 // device cannot be opened, is held by another program or is not a terminal.
 std::unique_ptr<SerialBackend> OpenTermiosBackend(const std::string& path, OpenFailure* failure);
+
+// Opens a serial port on another machine, url being IsDeviceUrl's (device_url.h): a raw TCP
+// connection, or a telnet one that negotiates binary transmission and the COM-PORT-OPTION.
+// Gives up within 5 s. Null with *failure filled in (COM_ERR_NO_HOST, COM_ERR_UNREACHABLE,
+// COM_ERR_IN_USE when the server refused a second client, COM_ERR_NOT_SERIAL for a malformed
+// URL) when it cannot be opened.
+std::unique_ptr<SerialBackend> OpenNetworkBackend(const std::string& url, OpenFailure* failure);
 
 // How a port number becomes a backend. Null restores the default (termios on
 // the port's mapped device path).

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "runtime/device_url.h"
 #include "runtime/rs232.h"
 
 namespace fs = std::filesystem;
@@ -99,6 +100,12 @@ std::vector<SerialDeviceEntry> ListSerialDevices(const std::string& devRoot,
 
 int CheckSerialDevicePath(const std::string& path, std::string* reason,
                           const std::string& sysRoot) {
+    // A port on the network is checked for its form only: reaching the server belongs to
+    // Connect, with its time-out.
+    if (tarvik::rt::IsDeviceUrl(path)) {
+        tarvik::rt::DeviceUrl url;
+        return tarvik::rt::ParseDeviceUrl(path, &url, reason) ? 0 : COM_ERR_NOT_SERIAL;
+    }
     struct stat node {};
     if (::stat(path.c_str(), &node) != 0) {
         *reason = std::strerror(errno);

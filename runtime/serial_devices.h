@@ -20,9 +20,10 @@ std::vector<SerialDeviceEntry> ListSerialDevices(const std::string& devRoot = "/
 
 // Whether path can stand for a COM port's device, found without opening it (an open would
 // move the modem lines of a real port): it exists (a symlink followed) and is a terminal,
-// that is a character device of sysRoot's tty class or a pseudo-terminal. Returns 0; else
+// that is a character device of sysRoot's tty class or a pseudo-terminal; or it is a
+// well-formed tcp:// or rfc2217:// URL (the server is not asked). Returns 0; else
 // COM_ERR_NO_DEVICE (nothing there) or COM_ERR_NOT_SERIAL (a directory, a file, a device of
-// another kind), with the reason in words in *reason.
+// another kind, a malformed URL), with the reason in words in *reason.
 int CheckSerialDevicePath(const std::string& path, std::string* reason,
                           const std::string& sysRoot = "/sys");
 

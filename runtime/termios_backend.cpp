@@ -12,11 +12,10 @@
 
 #include "runtime/rs232.h"
 #include "runtime/serial_backend.h"
+#include "runtime/wait_time.h"
 
 namespace tarvik::rt {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // 10 bits a character (start, 8 data, stop) at the link's rate, until configure() says otherwise.
 constexpr double kDefaultCharacterSeconds = 10.0 / 38400;
@@ -29,29 +28,6 @@ constexpr int kLooksPerCharacter = 4;
 // looks then added milliseconds to a quarter of the reads on a busy machine.
 constexpr double kStallSeconds = 0.020;
 constexpr double kStalledLineLookSeconds = 0.005;
-constexpr long kNanosecondsPerSecond = 1'000'000'000L;
-
-timespec timespecOf(Clock::duration d) {
-    const auto ns =
-        std::max<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count(), 0);
-    return {static_cast<time_t>(ns / kNanosecondsPerSecond),
-            static_cast<long>(ns % kNanosecondsPerSecond)};
-}
-
-int millisecondsLeft(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// The longest any wait of the port may last; also what a time-out too large to count becomes.
-constexpr double kLongestWaitSeconds = 24 * 3600.0;
-
-// A time-out that is not a number, negative or beyond counting must not reach the cast below.
-Clock::time_point deadlineAfter(double seconds) {
-    if (!(seconds > 0)) return Clock::now();
-    const double bounded = std::min(seconds, kLongestWaitSeconds);
-    return Clock::now() + std::chrono::microseconds(static_cast<long long>(bounded * 1e6));
-}
 
 speed_t speedFor(long baud) {
     switch (baud) {

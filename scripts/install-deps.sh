@@ -17,9 +17,9 @@ run_packages=(build-essential cmake pkg-config qt6-base-dev qt6-tools-dev libqt6
               libgl-dev qt6-qpa-plugins)
 # Tests and CI: GoogleTest and GoogleMock, Google Benchmark and pyserial (the link benchmark's
 # reference), clang with its sanitizer and libFuzzer run-time (the fuzz targets) and
-# clang-format (the format check).
+# clang-format (the format check), ser2net (the tests of ports on the network).
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-serial clang
-               libclang-rt-dev clang-format)
+               libclang-rt-dev clang-format ser2net)
 # How long to wait for another apt's lock before giving up; how often to look again (whole
 # seconds).
 lock_wait_seconds=${TARVIK_APT_LOCK_WAIT:-600}

@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 run_line="apt-get install -y --no-install-recommends build-essential cmake pkg-config"
 run_line+=" qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins"
 test_list="libgtest-dev libgmock-dev libbenchmark-dev python3 python3-serial clang libclang-rt-dev"
-test_list+=" clang-format"
+test_list+=" clang-format ser2net"
 
 failures=0
 passes=0
