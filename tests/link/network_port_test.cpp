@@ -187,7 +187,8 @@ TEST_P(NetworkPortTest, ASecondClientGetsTheServersRefusal) {
         bool closed = false;
         pollfd p{other, POLLIN, 0};
         std::uint8_t bytes[256];
-        while (!closed && ::poll(&p, 1, 300) > 0) closed = ::recv(other, bytes, sizeof bytes, 0) <= 0;
+        while (!closed && ::poll(&p, 1, 300) > 0)
+            closed = ::recv(other, bytes, sizeof bytes, 0) <= 0;
         if (closed) {
             ::close(other);
             other = -1;
