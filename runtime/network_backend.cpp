@@ -196,8 +196,15 @@ class NetworkBackend : public SerialBackend {
         return static_cast<int>(data_.size());
     }
 
-    // Bytes written are the kernel's at once; when they leave this machine nothing tells.
-    int outQueueLength() override { return gone_ ? COM_ERR_IO : 0; }
+    // Nothing tells when a socket's bytes leave this machine, let alone the far end's wire.
+    // The bytes of the last write count as queued for one look, so that a drain wait sleeps
+    // its half character once after each write, as it does on a local line, and no longer.
+    int outQueueLength() override {
+        if (gone_) return COM_ERR_IO;
+        const int queued = unlooked_;
+        unlooked_ = 0;
+        return queued;
+    }
 
     int waitForInput(int count, double timeoutSeconds) override {
         const auto deadline = deadlineAfter(timeoutSeconds);
@@ -220,7 +227,9 @@ class NetworkBackend : public SerialBackend {
             telnet_
                 ? TelnetEscaped(data, static_cast<std::size_t>(count), options_.serverTakesBinary())
                 : std::vector<std::uint8_t>(data, data + count);
-        return sendAll(bytes, deadlineAfter(timeoutSeconds)) ? count : COM_ERR_IO;
+        if (!sendAll(bytes, deadlineAfter(timeoutSeconds))) return COM_ERR_IO;
+        unlooked_ = count;
+        return count;
     }
 
     int read(std::uint8_t* data, int count, double timeoutSeconds) override {
@@ -276,6 +285,7 @@ class NetworkBackend : public SerialBackend {
         for (;;) {
             const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
             if (n > 0) {
+                acknowledgeAtOnce();
                 take(chunk, static_cast<std::size_t>(n));
                 continue;
             }
@@ -314,6 +324,16 @@ class NetworkBackend : public SerialBackend {
         }
     }
 
+    // A server that sends each of the board's bytes as it comes (ser2net with "chardelay"
+    // off) holds the next until the last is acknowledged (Nagle), and Linux delays the
+    // acknowledgement of a connection that also sends by up to 40 ms: an 8-byte answer would
+    // take ten times its wire time. The kernel forgets the wish after a while, so it is said
+    // again after every send and receive.
+    void acknowledgeAtOnce() {
+        const int on = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+
     void sendRaw(const std::vector<std::uint8_t>& bytes) {
         if (!bytes.empty()) sendAll(bytes, deadlineAfter(kServerSeconds));
     }
@@ -325,6 +345,7 @@ class NetworkBackend : public SerialBackend {
                 ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
+                acknowledgeAtOnce();
                 continue;
             }
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -343,6 +364,7 @@ class NetworkBackend : public SerialBackend {
     bool gone_ = false;
     std::string goneReason_, failureReason_;
     std::vector<std::uint8_t> data_;  // what the board sent, not yet read
+    int unlooked_ = 0;                // bytes written since outQueueLength last looked
     TelnetReader reader_;
     TelnetOptions options_;
     std::map<std::uint8_t, std::vector<std::uint8_t>> answers_;  // the server's, by command

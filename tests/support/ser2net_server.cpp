@@ -1,5 +1,6 @@
 #include "tests/support/ser2net_server.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -64,7 +65,8 @@ Ser2netServer::~Ser2netServer() {
     if (!config_.empty()) std::remove(config_.c_str());
 }
 
-bool Ser2netServer::start(const std::string& device, Accepter accepter, std::string* error) {
+bool Ser2netServer::start(const std::string& device, Accepter accepter, std::string* error,
+                          CharDelay charDelay) {
     device_ = device;
     accepter_ = accepter;
     port_ = FreePort();
@@ -75,7 +77,9 @@ bool Ser2netServer::start(const std::string& device, Accepter accepter, std::str
     std::ofstream(config_) << "%YAML 1.1\n---\nconnection: &board\n  accepter: "
                            << (accepter == Accepter::Rfc2217 ? "telnet(rfc2217),tcp," : "tcp,")
                            << kLoopback << "," << port_ << "\n  connector: serialdev," << device
-                           << ",38400n81,local\n";
+                           << ",38400n81,local\n"
+                           << (charDelay == CharDelay::Off ? "  options:\n    chardelay: false\n"
+                                                           : "");
     return launch(error);
 }
 
@@ -86,9 +90,13 @@ bool Ser2netServer::restart(std::string* error) {
 bool Ser2netServer::launch(std::string* error) {
     pid_ = ::fork();
     if (pid_ == 0) {
-        // Its chatter would fill the test's output.
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
+        // Its chatter would fill the test's output. Only async-signal-safe calls here: the
+        // test's process has threads.
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+        }
         ::execl(kProgram, kProgram, "-n", "-d", "-c", config_.c_str(), nullptr);
         ::_exit(127);
     }

@@ -9,6 +9,9 @@
 class Ser2netServer {
   public:
     enum class Accepter { RawTcp, Rfc2217 };
+    // ser2net holds what the board sends for at least 1 ms before it forwards it, unless its
+    // "chardelay" option is off, as the README's configuration has it.
+    enum class CharDelay { Off, ServersDefault };
 
     // Whether ser2net is installed (scripts/install-deps.sh --tests installs it).
     static bool Installed();
@@ -19,7 +22,8 @@ class Ser2netServer {
 
     // Starts ser2net for device on a free port and waits until it listens. False, with the
     // reason in *error, when it does not.
-    bool start(const std::string& device, Accepter accepter, std::string* error);
+    bool start(const std::string& device, Accepter accepter, std::string* error,
+               CharDelay charDelay = CharDelay::Off);
     // Kills it at once, as a host that went away (SIGKILL).
     void kill();
     // Starts it again on the same port and device after kill(). False as start().
