@@ -2,6 +2,8 @@
 // Start-up shared by the benchmarks: the engine on Qt's offscreen platform and
 // the main panel as main() prepares it.
 
+#include <string>
+
 // Returns false, with the reason on stderr, when the engine or the panel
 // cannot be had (run benchmarks from the build folder, next to the panel file).
 bool StartBenchConsole(char** argv);
@@ -23,3 +25,13 @@ void EndBench(boardsim::Board& board);
 // stderr, when it does not open; ShutdownLink() gives the line back (and its lock, which
 // another program opening it needs).
 bool OpenBenchPort(int port, const boardsim::Board& board);
+// The same on any device the console takes: a path, or a tcp:// or rfc2217:// URL.
+bool OpenBenchDevice(int port, const std::string& device);
+
+// The monitor grows with every frame: clears it once it holds thousands of lines, so that only
+// the link is timed.
+void KeepBenchMonitorSmall();
+
+// The median time of `count` register reads on the open link, in microseconds; the monitor is
+// cleared on the way so that only the link is timed. Negative when a read fails.
+double MedianRegisterReadMicros(int count);

@@ -3,12 +3,10 @@
 //  - unpaced, side by side with a minimal pyserial client doing the same exchange.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "app/shell.h"
 #include "bench/bench_console.h"
@@ -48,9 +46,7 @@ void RegisterRead(benchmark::State& state) {
         unsigned int value = 0;
         if (GetRegister(1, &value) != 1) state.SkipWithError("read failed");
         state.SetIterationTime(secondsOf(std::chrono::steady_clock::now() - start));
-        // The monitor grows with every frame; keep it small so only the link is measured.
-        if (g_iSerial_comm_cnt > 4000)
-            Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+        KeepBenchMonitorSmall();
     }
     state.counters["wire_ms"] = kBytesPerReadTransaction * kWireSecondsPerByte * 1e3;
     ShutdownLink();
@@ -66,18 +62,9 @@ BENCHMARK(RegisterRead)
 
 double medianConsoleMicros(bool paced, int count) {
     connectTo(*g_board, paced);
-    std::vector<double> times;
-    for (int i = 0; i < count; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        unsigned int value = 0;
-        GetRegister(1, &value);
-        times.push_back(secondsOf(std::chrono::steady_clock::now() - start) * 1e6);
-        if (g_iSerial_comm_cnt > 4000)
-            Clear_SerialWindow_cb(g_hmainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
-    }
+    const double micros = MedianRegisterReadMicros(count);
     ShutdownLink();
-    std::nth_element(times.begin(), times.begin() + count / 2, times.end());
-    return times[count / 2];
+    return micros;
 }
 
 double medianPyserialMicros(const std::string& script, int count) {
