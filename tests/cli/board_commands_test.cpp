@@ -8,6 +8,7 @@
 #include "boardsim/address_map.h"
 #include "boardsim/physics.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/ser2net_server.h"
 
 namespace address = boardsim::address;
 using boardsim::physics::kChannels;
@@ -257,3 +258,27 @@ TEST(CliPorts, ListsTheSerialDevicesWithoutABoard) {
 }
 
 }  // namespace
+
+// A production line runs one command after another on a board behind ser2net, each a new
+// process: each finds the server free again, and info names the URL.
+TEST_F(CliCommands, ABoardBehindSer2netTakesOneCommandAfterAnother) {
+    if (!Ser2netServer::Installed()) GTEST_SKIP() << "ser2net is not installed";
+    for (const auto accepter :
+         {Ser2netServer::Accepter::RawTcp, Ser2netServer::Accepter::Rfc2217}) {
+        Ser2netServer server;
+        std::string error;
+        ASSERT_TRUE(server.start(board.devicePath(), accepter, &error)) << error;
+        SCOPED_TRACE(server.url());
+        // info's speed test costs half a second: one accepter is enough for it.
+        if (accepter == Ser2netServer::Accepter::Rfc2217) {
+            const CliOutcome info = RunCli({"--device", server.url(), "--json", "info"});
+            ASSERT_EQ(info.status, kCliOk) << Described(info);
+            EXPECT_EQ(JsonOf(info)["device"].toString().toStdString(), server.url());
+        }
+        const CliOutcome write = RunCli({"--device", server.url(), "write", "0x20", "0xFF0D"});
+        ASSERT_EQ(write.status, kCliOk) << Described(write);
+        const CliOutcome read = RunCli({"--device", server.url(), "read", "0x20"});
+        ASSERT_EQ(read.status, kCliOk) << Described(read);
+        EXPECT_EQ(LinesOf(read.out), Lines{"0xFF0D"});
+    }
+}
