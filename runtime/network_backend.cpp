@@ -34,6 +34,10 @@ constexpr double kServerSeconds = 5.0;
 // closes at once; this long after connecting, a raw connection that stays open is taken.
 constexpr double kRefusalSeconds = 0.1;
 constexpr int kReadChunk = 4096;
+// A server takes the next client only once it has closed the last one: a close waits this
+// long for the server's own close, so that a Connect or a command right after finds the
+// port free, and no longer, so that a signal still ends a program promptly.
+constexpr double kCloseSeconds = 0.25;
 // RFC 2217's values for the settings the link uses.
 constexpr std::uint8_t kParityNone = 1, kParityOdd = 2, kParityEven = 3;
 constexpr std::uint8_t kOneStopBit = 1, kTwoStopBits = 2;
@@ -118,7 +122,11 @@ class NetworkBackend : public SerialBackend {
         const int on = 1;
         ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
-    ~NetworkBackend() override { ::close(fd_); }
+    ~NetworkBackend() override {
+        if (!gone_ && ::shutdown(fd_, SHUT_WR) == 0)
+            waitForServer(deadlineAfter(kCloseSeconds), [] { return false; });
+        ::close(fd_);
+    }
 
     // Opens the telnet options; on a raw connection, takes a server's refusal. Returns 0,
     // or the failure with its reason.
