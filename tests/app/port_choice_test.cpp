@@ -94,16 +94,26 @@ TEST_F(PortChoiceTest, AChosenDeviceIsUsedAndRememberedAndACancelChangesNothing)
 // the dialog refuses it with the reason and stays open for another.
 TEST_F(PortChoiceTest, ATypedPathThatIsNoTerminalIsRefusedInTheDialog) {
     PtyPair adapter;
-    popups.choiceAnswers = {"/dev/ttyUSB7", "/dev/null", adapter.slavePath()};
+    popups.choiceAnswers = {"/dev/ttyUSB7", "/dev/null", "tcp://rack3", adapter.slavePath()};
     click(PANEL_CHOOSE_DEVICE);
-    ASSERT_EQ(popups.choices.size(), 3u) << "the dialog stayed open twice";
+    ASSERT_EQ(popups.choices.size(), 4u) << "the dialog stayed open three times";
     EXPECT_NE(popups.choices[1].message.find("\n\n/dev/ttyUSB7: No such file or directory"),
               std::string::npos)
         << popups.choices[1].message;
     EXPECT_EQ(popups.choices[1].current, "/dev/ttyUSB7") << "the typed text stays";
     EXPECT_NE(popups.choices[2].message.find("/dev/null: a device, but not a terminal"),
               std::string::npos);
+    EXPECT_NE(popups.choices[3].message.find("\n\ntcp://rack3: tcp://HOST:PORT wants a port"),
+              std::string::npos)
+        << popups.choices[3].message;
     EXPECT_EQ(mapped(), adapter.slavePath());
+
+    // A port on another host is taken without asking its server.
+    popups.choiceAnswers = {"rfc2217://[fd00::12]:2001"};
+    click(PANEL_CHOOSE_DEVICE);
+    EXPECT_EQ(mapped(), "rfc2217://[fd00::12]:2001");
+    popups.choiceAnswers = {adapter.slavePath()};
+    click(PANEL_CHOOSE_DEVICE);
 
     // Given up after a refusal: nothing is mapped or remembered.
     popups.choices.clear();
