@@ -14,6 +14,8 @@
 #include <deque>
 #include <vector>
 
+#include "tests/support/ser2net_server.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -24,14 +26,6 @@ struct Held {
     Clock::time_point due;
     std::vector<std::uint8_t> bytes;
 };
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
 
 // Both ends send at once and acknowledge at once, so that only the added delay is seen.
 void Immediate(int fd) {
@@ -66,17 +60,11 @@ DelayRelay::~DelayRelay() {
 bool DelayRelay::start(int targetPort, std::chrono::microseconds delay, std::string* error) {
     targetPort_ = targetPort;
     delay_ = delay;
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = Loopback(0);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::pipe2(stop_, O_CLOEXEC) != 0 ||
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 1) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    listener_ = ListenOnLoopback(&port_);
+    if (listener_ < 0 || ::pipe2(stop_, O_CLOEXEC) != 0) {
         *error = std::string("relay: ") + std::strerror(errno);
         return false;
     }
-    port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { run(); });
     return true;
 }
@@ -87,7 +75,7 @@ void DelayRelay::run() {
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) return;
     const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in target = Loopback(targetPort_);
+    const sockaddr_in target = LoopbackAddress(targetPort_);
     if (server >= 0 &&
         ::connect(server, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0)
         relay(client, server);

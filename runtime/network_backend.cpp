@@ -30,6 +30,9 @@ namespace {
 
 // How long a connection attempt, and an RFC 2217 server's answer to a setting, may take.
 constexpr double kServerSeconds = 5.0;
+// "within 5 s", as the reasons that name that bound say it.
+const std::string kWithinServerTime =
+    "within " + std::to_string(static_cast<int>(kServerSeconds)) + " s";
 // A server that refuses a second client (ser2net: "Port already in use") says so and
 // closes at once; this long after connecting, a raw connection that stays open is taken.
 constexpr double kRefusalSeconds = 0.1;
@@ -103,7 +106,7 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, std::string* 
     int error = 0;
     socklen_t length = sizeof error;
     if (r == 0) {
-        *why = "no answer within 5 s";
+        *why = "no answer " + kWithinServerTime;
     } else if (r < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
         *why = std::strerror(errno);
     } else if (error != 0) {
@@ -140,10 +143,11 @@ class NetworkBackend : public SerialBackend {
                       [this] { return options_.comPortAgreed() || options_.comPortRefused(); });
         if (gone_) return refused(failure);
         if (options_.comPortAgreed()) return 0;
-        *failure = {COM_ERR_NOT_SERIAL,
-                    options_.comPortRefused()
-                        ? "the server does not take RFC 2217's serial settings (is it a raw port?)"
-                        : "the server did not answer RFC 2217's serial settings within 5 s"};
+        *failure = {
+            COM_ERR_NOT_SERIAL,
+            options_.comPortRefused()
+                ? "the server does not take RFC 2217's serial settings (is it a raw port?)"
+                : "the server did not answer RFC 2217's serial settings " + kWithinServerTime};
         return failure->code;
     }
 
@@ -183,7 +187,7 @@ class NetworkBackend : public SerialBackend {
             const auto answer = answers_.find(setting.command);
             if (answer == answers_.end()) {
                 failureReason_ = std::string("the server did not answer the ") + setting.name +
-                                 " setting within 5 s";
+                                 " setting " + kWithinServerTime;
                 return COM_ERR_BAD_SETTING;
             }
             if (answer->second != setting.value) {
@@ -387,7 +391,8 @@ std::unique_ptr<SerialBackend> OpenNetworkBackend(const std::string& path, OpenF
     const auto deadline = deadlineAfter(kServerSeconds);
     const std::shared_ptr<Resolved> resolved = resolve(url, deadline);
     if (!resolved)
-        return failOpen(failure, COM_ERR_NO_HOST, "no answer from the name service within 5 s");
+        return failOpen(failure, COM_ERR_NO_HOST,
+                        "no answer from the name service " + kWithinServerTime);
     if (resolved->status != 0)
         return failOpen(failure, COM_ERR_NO_HOST, gai_strerror(resolved->status));
     std::string why = "no address";

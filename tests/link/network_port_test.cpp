@@ -182,11 +182,8 @@ TEST_P(NetworkPortTest, ASecondClientGetsTheServersRefusal) {
     // The console gave its connection back only once the server had closed it, so the
     // other client is taken at once: it gets no refusal and no close.
     const int other = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(server.port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const sockaddr_in address = LoopbackAddress(server.port());
+    ASSERT_EQ(::connect(other, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     pollfd p{other, POLLIN, 0};
     std::uint8_t bytes[256];
     bool closed = false;
@@ -211,17 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Accepters, NetworkPortTest,
 class WrongBaudServer {
   public:
     WrongBaudServer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 1);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = ListenOnLoopback(&port_);
         thread_ = std::thread([this] { serve(); });
     }
     ~WrongBaudServer() {

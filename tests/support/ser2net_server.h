@@ -2,6 +2,7 @@
 // A real ser2net serving one pseudo-terminal on 127.0.0.1, from a configuration written for
 // the test: a raw "tcp" accepter, or a "telnet(rfc2217)" one.
 
+#include <netinet/in.h>
 #include <sys/types.h>
 
 #include <string>
@@ -39,3 +40,8 @@ class Ser2netServer {
     int port_ = 0;
     pid_t pid_ = -1;
 };
+
+// 127.0.0.1 at port.
+sockaddr_in LoopbackAddress(int port);
+// A socket listening on 127.0.0.1 at a free port, that port in *port; -1 when none can be had.
+int ListenOnLoopback(int* port);
